@@ -1,0 +1,74 @@
+// The few operating-system services the core needs. One implementation per
+// platform (platform/win32, platform/posix); the same tests run against both.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tav {
+
+// Path separator of this platform ('\\' on Windows, '/' elsewhere).
+extern const char kPathSep;
+
+// ---- files and folders. Paths are code page 932 bytes.
+
+// Whole file, or nothing when it cannot be opened or read. A NUL byte ends the
+// text, as it does for every user of the text.
+std::optional<std::string> readWholeFile(const std::string& path);
+
+// Replaces the file atomically: a temporary file in the same folder is written,
+// flushed and renamed over the target. On failure the old file is left whole
+// and no temporary file remains. Returns false on failure.
+bool writeWholeFile(const std::string& path, std::string_view text);
+
+// Appends to the file, creating it when missing.
+bool appendToFile(const std::string& path, std::string_view text);
+
+bool deleteFile(const std::string& path);
+bool createFolder(const std::string& path);
+bool removeFolder(const std::string& path);  // empty folders only
+bool moveFile(const std::string& from, const std::string& to);  // fails if `to` exists
+
+// 0 nothing there, 1 folder, 2 file. One trailing separator is ignored.
+int pathKind(const std::string& path);
+
+// Appends names (no paths) in the file system's order: mode 0 sub-folders
+// (without "." and ".."), mode 1 files. A missing folder appends nothing.
+void listFolder(const std::string& folder, std::vector<std::string>& out, int mode);
+
+// True when any entry matches the wildcard pattern ('*' and '?' in the last part).
+bool anyMatch(const std::string& pattern);
+
+// ---- the executable's folder, ending with the separator.
+
+// Folder of the running executable with its trailing separator, or empty on failure.
+std::string moduleFolder();
+// The folder every relative file is resolved against. Tests point it elsewhere.
+const std::string& exeDir();
+void setExeDir(const std::string& dir);
+// exeDir() + name.
+std::string exePath(std::string_view name);
+
+// ---- INI files, with the semantics of the Windows private-profile calls:
+// a missing file, section or key gives the default; the result is cut to
+// bufSize - 1 bytes; a write replaces one key and keeps the rest of the file.
+std::string iniRead(const std::string& section, const std::string& key,
+                    const std::string& def, const std::string& path,
+                    std::size_t bufSize = 256);
+bool iniWrite(const std::string& section, const std::string& key,
+              const std::string& value, const std::string& path);
+
+// ---- clock. Seconds since the epoch; tests replace the source.
+std::time_t nowSeconds();
+void setClock(std::function<std::time_t()> source);  // empty function: the real clock
+std::tm localTimeOf(std::time_t t);
+
+// Pauses the thread; used for short retries.
+void sleepMillis(int ms);
+
+}  // namespace tav

@@ -1,0 +1,159 @@
+// File and folder services on POSIX systems.
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "platform/path.h"
+#include "platform/platform.h"
+
+namespace tav {
+
+const char kPathSep = '/';
+
+namespace {
+
+std::string stripOneSeparator(const std::string& path) {
+  if (path.size() > 1 && endsWithSeparator(path)) return path.substr(0, path.size() - 1);
+  return path;
+}
+
+bool writeAll(int fd, std::string_view text) {
+  const char* p = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::string data;
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    data.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  std::size_t nul = data.find('\0');
+  if (nul != std::string::npos) data.resize(nul);
+  return data;
+}
+
+bool writeWholeFile(const std::string& path, std::string_view text) {
+  static unsigned counter = 0;
+  std::string tmp = folderOf(path) + ".~tav" + std::to_string(::getpid()) + "_" +
+                    std::to_string(++counter) + ".tmp";
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+  if (fd < 0) return false;
+  bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(tmp.c_str());
+  return ok;
+}
+
+bool appendToFile(const std::string& path, std::string_view text) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  if (fd < 0) return false;
+  bool ok = writeAll(fd, text);
+  return (::close(fd) == 0) && ok;
+}
+
+bool deleteFile(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  return ::unlink(path.c_str()) == 0;
+}
+
+bool createFolder(const std::string& path) { return ::mkdir(path.c_str(), 0755) == 0; }
+
+bool removeFolder(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
+
+bool moveFile(const std::string& from, const std::string& to) {
+  struct stat st {};
+  if (::lstat(to.c_str(), &st) == 0) return false;
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+int pathKind(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(stripOneSeparator(path).c_str(), &st) != 0) return 0;
+  return S_ISDIR(st.st_mode) ? 1 : 2;
+}
+
+void listFolder(const std::string& folder, std::vector<std::string>& out, int mode) {
+  if (pathKind(folder) != 1) return;
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return;
+  std::string base = endsWithSeparator(folder) ? folder : folder + "/";
+  while (dirent* e = ::readdir(d)) {
+    std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    bool isDir = pathKind(base + name) == 1;
+    if ((mode == 0) == isDir) out.push_back(name);
+  }
+  ::closedir(d);
+}
+
+bool anyMatch(const std::string& pattern) {
+  std::string folder = folderOf(pattern);
+  std::string mask = fileNameOf(pattern);
+  DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!d) return false;
+  bool found = false;
+  while (dirent* e = ::readdir(d)) {
+    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+    if (::fnmatch(mask.c_str(), e->d_name, 0) == 0) {
+      found = true;
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
+
+std::string moduleFolder() {
+  char buf[PATH_MAX];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return std::string();
+  return folderOf(std::string_view(buf, static_cast<std::size_t>(n)));
+}
+
+std::tm localTimeOf(std::time_t t) {
+  std::tm tm {};
+  ::localtime_r(&t, &tm);
+  return tm;
+}
+
+void sleepMillis(int ms) { ::usleep(static_cast<useconds_t>(ms) * 1000); }
+
+}  // namespace tav

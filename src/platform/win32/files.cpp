@@ -1,0 +1,170 @@
+// File and folder services on Windows, through the ANSI (code page 932) calls.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/path.h"
+#include "platform/platform.h"
+
+namespace tav {
+
+const char kPathSep = '\\';
+
+namespace {
+
+std::string stripOneSeparator(const std::string& path) {
+  if (path.size() > 1 && endsWithSeparator(path)) return path.substr(0, path.size() - 1);
+  return path;
+}
+
+bool writeAll(HANDLE h, std::string_view text) {
+  const char* p = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteFile(h, p, chunk, &written, nullptr) || written == 0) return false;
+    p += written;
+    left -= written;
+  }
+  return true;
+}
+
+// Virus scanners and indexers hold fresh files for tens of milliseconds.
+bool isTransientError(DWORD e) {
+  return e == ERROR_SHARING_VIOLATION || e == ERROR_ACCESS_DENIED || e == ERROR_LOCK_VIOLATION;
+}
+
+}  // namespace
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  LARGE_INTEGER size {};
+  if (!GetFileSizeEx(h, &size) || size.QuadPart > 0x7FFFFFFF) {
+    CloseHandle(h);
+    return std::nullopt;
+  }
+  std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t got = 0;
+  while (got < data.size()) {
+    DWORD n = 0;
+    if (!ReadFile(h, &data[got], static_cast<DWORD>(data.size() - got), &n, nullptr)) {
+      CloseHandle(h);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    got += n;
+  }
+  CloseHandle(h);
+  data.resize(got);
+  std::size_t nul = data.find('\0');
+  if (nul != std::string::npos) data.resize(nul);
+  return data;
+}
+
+bool writeWholeFile(const std::string& path, std::string_view text) {
+  static unsigned counter = 0;
+  std::string tmp = folderOf(path) + "~tav" + std::to_string(GetCurrentProcessId()) + "_" +
+                    std::to_string(++counter) + ".tmp";
+  HANDLE h = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = writeAll(h, text) && FlushFileBuffers(h);
+  ok = CloseHandle(h) && ok;
+  if (ok) {
+    ok = false;
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      if (MoveFileExA(tmp.c_str(), path.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ok = true;
+        break;
+      }
+      if (!isTransientError(GetLastError())) break;
+      Sleep(30);
+    }
+  }
+  if (!ok) DeleteFileA(tmp.c_str());
+  return ok;
+}
+
+bool appendToFile(const std::string& path, std::string_view text) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = SetFilePointer(h, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
+            writeAll(h, text);
+  return CloseHandle(h) && ok;
+}
+
+bool deleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+bool createFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+bool removeFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+
+bool moveFile(const std::string& from, const std::string& to) {
+  return MoveFileA(from.c_str(), to.c_str()) != 0;
+}
+
+int pathKind(const std::string& path) {
+  if (path.empty()) return 0;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(stripOneSeparator(path).c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  FindClose(h);
+  return (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 2;
+}
+
+void listFolder(const std::string& folder, std::vector<std::string>& out, int mode) {
+  if (pathKind(folder) != 1) return;
+  std::string pattern = folder;
+  if (!endsWithSeparator(pattern)) pattern += '\\';
+  pattern += "*.*";
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    bool isDir = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    std::string name = fd.cFileName;
+    if (isDir) {
+      if (mode == 0 && name != "." && name != "..") out.push_back(name);
+    } else if (mode == 1) {
+      out.push_back(name);
+    }
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+bool anyMatch(const std::string& pattern) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  return true;
+}
+
+std::string moduleFolder() {
+  std::string buf(1024, '\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameA(nullptr, &buf[0], static_cast<DWORD>(buf.size()));
+    if (n == 0) return std::string();
+    if (n < buf.size()) {
+      buf.resize(n);
+      break;
+    }
+    buf.resize(buf.size() * 2);
+  }
+  return folderOf(buf);
+}
+
+std::tm localTimeOf(std::time_t t) {
+  std::tm tm {};
+  localtime_s(&tm, &t);
+  return tm;
+}
+
+void sleepMillis(int ms) { Sleep(static_cast<DWORD>(ms)); }
+
+}  // namespace tav

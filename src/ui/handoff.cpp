@@ -1,0 +1,39 @@
+#include "ui/handoff.h"
+
+namespace tav {
+
+const char* const kKeywordHint = "ここになにかキーワードを入力して下さい";
+
+HandoffPlan planHandoff(const std::string& commandLine, const std::string& boxText,
+                        bool indexEmpty, std::size_t matches, const std::string& lastData) {
+  HandoffPlan plan;
+  if (commandLine.empty()) {
+    if (!boxText.empty()) {
+      plan.onlyRestoreTitle = true;
+      return plan;
+    }
+    plan.setBox = true;
+    if (!indexEmpty) {
+      plan.boxText = lastData;
+    } else {
+      plan.boxText = kKeywordHint;
+      plan.selectBox = true;
+    }
+    return plan;
+  }
+  plan.openKeyword = true;
+  if (matches > 0) {
+    plan.setBox = true;
+    plan.boxText = commandLine;
+  } else {
+    plan.search = true;
+    plan.searchText = commandLine;
+  }
+  return plan;
+}
+
+std::string cutHandedText(const std::string& title) {
+  return title.size() > 255 ? title.substr(0, 255) : title;
+}
+
+}  // namespace tav

@@ -1,0 +1,96 @@
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/path.h"
+#include "platform/platform.h"
+
+namespace tavtest {
+
+namespace {
+std::string systemTemp() {
+  const char* vars[] = {"TMPDIR", "TEMP", "TMP"};
+  for (const char* v : vars) {
+    const char* t = std::getenv(v);
+    if (t && *t) {
+      std::string s = t;
+      if (!tav::endsWithSeparator(s)) s += tav::kPathSep;
+      return s;
+    }
+  }
+  return std::string("/tmp") + tav::kPathSep;
+}
+}  // namespace
+
+TempExeDir::TempExeDir(const std::string& suffix) : saved_(tav::exeDir()) {
+  static unsigned counter = 0;
+  std::string base = systemTemp();
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::string candidate = base + "tavtest_" + std::to_string(std::rand()) + "_" +
+                            std::to_string(++counter) + suffix;
+    if (tav::createFolder(candidate)) {
+      dir_ = candidate + tav::kPathSep;
+      break;
+    }
+  }
+  if (dir_.empty()) ADD_FAILURE() << "cannot make a temporary folder under " << base;
+  tav::setExeDir(dir_);
+}
+
+TempExeDir::~TempExeDir() {
+  tav::setExeDir(saved_);
+  if (!dir_.empty()) removeTree(dir_);
+}
+
+void removeTree(const std::string& folder) {
+  std::string base = folder;
+  if (!tav::endsWithSeparator(base)) base += tav::kPathSep;
+  std::vector<std::string> dirs, files;
+  tav::listFolder(base, dirs, 0);
+  tav::listFolder(base, files, 1);
+  for (const auto& f : files) tav::deleteFile(base + f);
+  for (const auto& d : dirs) removeTree(base + d);
+  tav::removeFolder(base.substr(0, base.size() - 1));
+}
+
+std::time_t localSeconds(int year, int month, int day, int hour, int minute, int second) {
+  std::tm tm {};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = minute;
+  tm.tm_sec = second;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
+FakeClock::FakeClock(std::time_t t) : now_(t) {
+  tav::setClock([this] { return now_; });
+}
+
+FakeClock::~FakeClock() { tav::setClock(nullptr); }
+
+void writeFileBytes(const std::string& path, const std::string& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+std::string readFileBytes(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return std::string();
+  std::string s;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+  std::fclose(f);
+  return s;
+}
+
+}  // namespace tavtest

@@ -1,0 +1,47 @@
+// Shared test helpers: a temporary ExeDir per test and a fake clock.
+#pragma once
+
+#include <ctime>
+#include <string>
+
+namespace tavtest {
+
+// A fresh empty folder under the system's temporary folder, made ExeDir for the
+// test's lifetime, removed with everything in it at the end.
+class TempExeDir {
+ public:
+  explicit TempExeDir(const std::string& suffix = "");
+  ~TempExeDir();
+  TempExeDir(const TempExeDir&) = delete;
+  TempExeDir& operator=(const TempExeDir&) = delete;
+  const std::string& dir() const { return dir_; }  // ends with the separator
+  std::string path(const std::string& name) const { return dir_ + name; }
+
+ private:
+  std::string dir_;
+  std::string saved_;
+};
+
+// Removes a folder and everything below it.
+void removeTree(const std::string& folder);
+
+// Local time as seconds, for fake clocks.
+std::time_t localSeconds(int year, int month, int day, int hour, int minute, int second);
+
+// Replaces the clock for the test's lifetime.
+class FakeClock {
+ public:
+  explicit FakeClock(std::time_t t);
+  ~FakeClock();
+  void set(std::time_t t) { now_ = t; }
+  void advance(long seconds) { now_ += seconds; }
+
+ private:
+  std::time_t now_;
+};
+
+// Writes bytes to a file directly (test set-up), failing the test on error.
+void writeFileBytes(const std::string& path, const std::string& bytes);
+std::string readFileBytes(const std::string& path);  // empty when missing
+
+}  // namespace tavtest
