@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "platform/path.h"
 #include "platform/platform.h"
 
@@ -74,6 +78,23 @@ FakeClock::FakeClock(std::time_t t) : now_(t) {
 }
 
 FakeClock::~FakeClock() { tav::setClock(nullptr); }
+
+HeldFile::HeldFile(const std::string& path) {
+#ifdef _WIN32
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) handle_ = h;
+#else
+  (void)path;
+#endif
+}
+
+void HeldFile::release() {
+#ifdef _WIN32
+  if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
+#endif
+  handle_ = nullptr;
+}
 
 void writeFileBytes(const std::string& path, const std::string& bytes) {
   std::FILE* f = std::fopen(path.c_str(), "wb");

@@ -40,6 +40,21 @@ class FakeClock {
   std::time_t now_;
 };
 
+// Holds a file open without sharing, as another program might. holding() is
+// false where the platform has no such locks.
+class HeldFile {
+ public:
+  explicit HeldFile(const std::string& path);
+  ~HeldFile() { release(); }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  bool holding() const { return handle_ != nullptr; }
+  void release();
+
+ private:
+  void* handle_ = nullptr;
+};
+
 // Writes bytes to a file directly (test set-up), failing the test on error.
 void writeFileBytes(const std::string& path, const std::string& bytes);
 std::string readFileBytes(const std::string& path);  // empty when missing

@@ -1,0 +1,48 @@
+// The App record, the window classes and the main window's creation.
+#include "app/app.h"
+
+#include "app/routes.h"
+
+namespace tav {
+
+const char* const kMainClass = "タボリン";
+const char* const kMainTitle = "Tavolin";
+const char* const kMutexName = "_タボリン_Mutex_";
+
+LRESULT CALLBACK mainWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+
+App& app() {
+  static App a;
+  return a;
+}
+
+bool registerClasses(HINSTANCE instance) {
+  App& a = app();
+  WNDCLASSA wc {};
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = mainWindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, "IDI_ICON1");
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszMenuName = "IDR_MENU";
+  wc.lpszClassName = kMainClass;
+  a.iconDir = LoadIconA(instance, "IDI_ICON3");
+  a.iconNote = LoadIconA(instance, "IDI_ICON4");
+  a.iconChecked = LoadIconA(instance, "IDI_ICON5");
+  if (!RegisterClassA(&wc)) return false;
+
+  WNDCLASSA child {};
+  child.lpfnWndProc = keywordBoxProc;
+  child.hInstance = instance;
+  child.lpszClassName = "CHILD";
+  return RegisterClassA(&child) != 0;
+}
+
+HWND createMainWindow(HINSTANCE instance) {
+  return CreateWindowExA(0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                         nullptr, instance, nullptr);
+}
+
+}  // namespace tav

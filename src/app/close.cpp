@@ -1,0 +1,17 @@
+// The close sequence, also run when Windows ends the session.
+#include "app/app.h"
+#include "app/routes.h"
+#include "store/text_wnd.h"
+
+namespace tav {
+
+void saveAtClose() {
+  App& a = app();
+  storeOpenNote();
+  writeSettingsAtClose(a.settings, windowText(a.keywordBox));
+  writeSideLists();
+  stampEndTime(a.settings);
+  if (a.settings.saveOnExit) a.index.saveAndClear(a.settings.dataFolder());
+}
+
+}  // namespace tav

@@ -1,0 +1,43 @@
+// The start-up hand-off: what the keyword box shows at the first activation
+// and whenever a second instance hands over its command line.
+#include "app/app.h"
+#include "app/routes.h"
+#include "store/text_wnd.h"
+#include "ui/handoff.h"
+
+namespace tav {
+
+void startupHandoff() {
+  App& a = app();
+  if (a.handoffSeen) {
+    char title[256] = {0};
+    GetWindowTextA(a.main, title, sizeof title);
+    a.commandLineText = cutHandedText(title);
+  }
+  a.handoffSeen = true;
+
+  std::string box = windowText(a.keywordBox);
+  const std::string& cmd = a.commandLineText;
+  HandoffPlan plan = planHandoff(cmd, box, a.index.empty(),
+                                 cmd.empty() ? 0 : a.index.countMatches(cmd), a.settings.data);
+  if (plan.onlyRestoreTitle) {
+    SetWindowTextA(a.main, kMainTitle);
+    return;
+  }
+  if (plan.setBox && a.keywordBox) {
+    SetWindowTextA(a.keywordBox, plan.boxText.c_str());
+    if (plan.selectBox) SendMessageA(a.keywordBox, EM_SETSEL, 0, plan.boxText.size());
+  }
+  a.settings.currentDir = a.settings.defdir;
+  if (a.keywordBox) SetFocus(a.keywordBox);
+  if (plan.openKeyword) openKeywordFromBox();
+  if (plan.search) {
+    a.settings.searchText = plan.searchText;
+    a.settings.hasSearchText = true;
+    searchAgain(0);
+  }
+  SetWindowTextA(a.main, kMainTitle);
+  refreshList();
+}
+
+}  // namespace tav

@@ -1,0 +1,54 @@
+// The main window procedure: it only routes; each message has its function.
+#include "app/app.h"
+#include "app/routes.h"
+
+namespace tav {
+
+namespace {
+
+LRESULT onCreate(HWND w) {
+  app().main = w;
+  buildMainWindow(w);
+  return 0;
+}
+
+LRESULT onActivate() {
+  App& a = app();
+  if (!a.firstActivationDone) {
+    a.firstActivationDone = true;
+    startupHandoff();
+  }
+  return 0;
+}
+
+LRESULT onClose(HWND w) {
+  saveAtClose();
+  DestroyWindow(w);
+  return 0;
+}
+
+// Windows ends the session without WM_CLOSE: keep everything as a close would.
+LRESULT onEndSession(WPARAM ending) {
+  if (ending) saveAtClose();
+  return 0;
+}
+
+}  // namespace
+
+LRESULT CALLBACK mainWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT routed = 0;
+  switch (msg) {
+    case WM_CREATE: return onCreate(w);
+    case WM_ACTIVATE: return onActivate();
+    case HANDOFF_MESSAGE: startupHandoff(); return 0;
+    case WM_CLOSE: return onClose(w);
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION: return onEndSession(wp);
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: break;
+  }
+  if (routeMainMessage(w, msg, wp, lp, &routed)) return routed;
+  return DefWindowProcA(w, msg, wp, lp);
+}
+
+}  // namespace tav

@@ -1,0 +1,28 @@
+// The places where the main window hands work to the keyword box, list,
+// editor, search and side lists. Each is one named function, so that the code
+// of a feature fills in exactly one place.
+#pragma once
+
+#include <windows.h>
+
+namespace tav {
+
+// WM_CREATE: builds the controls, loads the index and the side lists.
+void buildMainWindow(HWND main);
+// Opens (or lists, or starts) what the keyword box holds.
+void openKeywordFromBox();
+// Narrows the keyword list to the keyword box, filter box and check filter.
+void refreshList();
+// Searches the notes for the search text (direction 0 forward).
+void searchAgain(int direction);
+// Stores the note of the editor into the index (the close sequence's first step).
+void storeOpenNote();
+// Writes "recent.txt", "dir.txt" and "hanko.txt".
+void writeSideLists();
+// The main window procedure's messages that the controls' code handles
+// (WM_SIZE, WM_COMMAND, WM_NOTIFY, ...). Returns true when handled.
+bool routeMainMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+// The window procedure of the keyword box (also the class "CHILD").
+LRESULT CALLBACK keywordBoxProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+
+}  // namespace tav

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# First start, the once-a-day step and the single-instance hand-off, against
+# the real program under Wine.
+. "$(dirname "$0")/lib.sh"
+
+# --- a first start in an empty folder whose name has 0x5C trail bytes (表, ソ)
+home=$(new_home "表ソフト")
+start_tavolin "$home"
+ini="$home/init.ini"
+[ -f "$ini" ] || fail "init.ini was not written at start"
+expect_eq "default" "$(ini_value "$ini" defdir)" "defdir default written"
+expect_eq "$(sjis '☆,★,・')" "$(ini_value "$ini" warp)" "warp default in code page 932"
+expect_eq "worklog" "$(ini_value "$ini" worklog)" "worklog default written"
+expect_eq "data" "$(ini_value "$ini" current)" "current default written"
+grep -aq '^EndTime=' "$ini" && fail "EndTime written at a first start"
+[ -e "$home/start_end.log" ] && fail "start_end.log made at a first start"
+[ -d "$home/tavolinlog" ] || fail "no tavolinlog folder"
+expect_eq "Tavolin" "$(ctl title)" "title after start"
+
+# --- a second start with an argument hands it over and exits with 0
+(cd "$home" && wine ./Tavolin.exe "second start" >"$home/.out2" 2>&1 </dev/null)
+expect_eq "0" "$?" "second instance exit code"
+expect_eq "Tavolin" "$(ctl title)" "the first window's title is restored"
+close_tavolin
+grep -aq '^EndTime=' "$ini" || fail "no EndTime after close"
+
+# --- EndTime from an earlier day: two lines appended, backup set to today
+home2=$(new_home "dayone")
+printf '[ini]\r\nEndTime=2011/11/14 18:02:11\r\n' >"$home2/init.ini"
+start_tavolin "$home2"
+log="$home2/start_end.log"
+if [ -f "$log" ]; then
+  expect_eq "2011/11/14 18:02:11" "$(head -n1 "$log" | tr -d '\r')" "old EndTime logged first"
+  expect_eq "2" "$(wc -l <"$log" | tr -d ' ')" "two lines in start_end.log"
+  grep -aq $'\r$' "$log" || fail "start_end.log lines end with CR LF"
+  today=$(date +%Y/%m/%d)
+  head -n2 "$log" | tail -n1 | grep -q "^$today " || fail "second line is now"
+else
+  fail "start_end.log missing after a new day"
+fi
+expect_eq "$(date +%Y%m%d)" "$(ini_value "$home2/init.ini" backup)" "backup is today"
+close_tavolin
+
+finish
