@@ -1,0 +1,53 @@
+// Command ids of the main menu "IDR_MENU" and the version numbers of the
+// VERSIONINFO block. Read by the window code (C++) and by windres, so only
+// plain #defines belong here.
+//
+// The menu, the icons ("IDI_ICON1", "IDI_ICON3", "IDI_ICON4", "IDI_ICON5")
+// and the dialog templates are named resources: those names are deliberately
+// not #defined, so that LoadMenuA/LoadIconA find them by their string names.
+#ifndef TAVOLIN_RESOURCE_H
+#define TAVOLIN_RESOURCE_H
+
+// "ファイル(&F)"
+#define IDM_REBUILD_INDEX     40023  // "インデックスの再作成 (&I)"
+#define IDM_EXIT_WITHOUT_SAVE 40022  // "保存しないで終了 (&N)"
+#define IDM_EXIT              40021  // "終了(&E)"
+
+// "編集(&E)"
+#define IDM_SETTINGS          40017  // "設定"
+#define IDM_CHANGE_KEY        10081  // "キー変更", enabled only while the editor has the focus
+#define IDM_CHANGE_DIR        10082  // "ディレクトリ変更", likewise
+
+// "履歴(&R)": the placeholder item that the history menu replaces at run time.
+#define IDM_HISTORY_DEFAULT   10009  // "default"
+
+// "ブックマーク (&B)"
+#define IDM_BOOKMARK_EDIT     50000  // "編集"
+
+// Top-level item without a sub-menu.
+#define IDM_SEARCH            50020  // "検索(&S)"
+
+// "チェック(&C)"
+#define IDM_CHECK_ALL         40027  // "一覧すべてにチェックを付ける"
+#define IDM_UNCHECK_ALL       40028  // "一覧すべてチェックを外す"
+
+// "ヘルプ(&H)"
+#define IDM_HELP              40031  // "ヘルプ"
+#define IDM_VERSION           40032  // "バージョン"
+
+// Sent by the program itself (no menu item): run the editor's command lines.
+#define IDM_RUN_COMMANDS      50010
+
+// Items added at run time: history entries from 1001, bookmark entries from
+// 1500; every id up to 1999 jumps to the keyword of its item.
+#define IDM_HISTORY_FIRST     1001
+#define IDM_BOOKMARK_FIRST    1500
+#define IDM_JUMP_LAST         1999
+
+// Version of the VERSIONINFO block.
+#define TAVOLIN_VERSION_MAJOR 0
+#define TAVOLIN_VERSION_MINOR 1
+#define TAVOLIN_VERSION_PATCH 0
+#define TAVOLIN_VERSION_TEXT  "0.1.0"
+
+#endif  // TAVOLIN_RESOURCE_H
