@@ -1,0 +1,172 @@
+#include "commands/variables.h"
+
+#include <algorithm>
+#include <set>
+#include <string_view>
+
+namespace tav {
+
+void CommandVariables::clear() {
+  names.clear();
+  values.clear();
+  byName.clear();
+  nameLengths.clear();
+}
+
+const std::string* CommandVariables::find(const std::string& name) const {
+  auto it = byName.find(name);
+  return it == byName.end() ? nullptr : &values[it->second];
+}
+
+int defineVariable(CommandVariables& vars, const std::string& word,
+                   const std::optional<std::string>& arg) {
+  if (!arg) return 0;
+  std::string name = word + "?";
+  auto it = vars.byName.find(name);
+  if (it != vars.byName.end()) {
+    vars.values[it->second] = *arg;
+    return 0;
+  }
+  vars.byName.emplace(name, vars.names.size());
+  auto pos = std::lower_bound(vars.nameLengths.begin(), vars.nameLengths.end(), name.size());
+  if (pos == vars.nameLengths.end() || *pos != name.size()) vars.nameLengths.insert(pos, name.size());
+  vars.names.push_back(std::move(name));
+  vars.values.push_back(*arg);
+  return 0;
+}
+
+namespace {
+
+struct Region {
+  std::size_t start, end, creator;  // where a value went in, and whose
+};
+
+// Calls f(pos, index) for every variable name in text that starts at a
+// position in [from, to) and ends beyond minEnd, by position. Every name starts
+// and ends with '?', so only '?' positions are tried.
+template <typename F>
+void forEachName(const CommandVariables& vars, std::string_view text, std::size_t from,
+                 std::size_t to, std::size_t minEnd, F f) {
+  to = std::min(to, text.size());
+  std::string key;
+  for (std::size_t p = text.find('?', from); p != std::string_view::npos && p < to;
+       p = text.find('?', p + 1)) {
+    for (std::size_t len : vars.nameLengths) {
+      if (p + len > text.size()) break;
+      if (p + len <= minEnd || text[p + len - 1] != '?') continue;
+      key.assign(text.data() + p, len);
+      auto it = vars.byName.find(key);
+      if (it != vars.byName.end()) f(p, it->second);
+    }
+  }
+}
+
+// Later variables whose names formed where a value went in: a name overlapping
+// the value, or spanning the place of an empty one. False when one of them has
+// an index up to `limit` (a batch that must not be applied at once).
+bool collectNewNames(const CommandVariables& vars, std::string_view text,
+                     const std::vector<Region>& regions, std::size_t limit, bool checkLimit,
+                     std::set<std::size_t>& pending) {
+  std::size_t maxLen = vars.nameLengths.back();
+  bool ok = true;
+  for (const Region& r : regions) {
+    std::size_t from = r.start >= maxLen ? r.start - maxLen + 1 : 0;
+    forEachName(vars, text, from, r.end, r.start, [&](std::size_t, std::size_t idx) {
+      if (idx <= r.creator) return;
+      if (checkLimit && idx <= limit) ok = false;
+      pending.insert(idx);
+    });
+  }
+  return ok;
+}
+
+// One variable's pass, as replaceAll does it: left to right, never searching
+// what it inserted.
+bool replaceOne(const CommandVariables& vars, std::size_t i, std::string& cur,
+                std::size_t maxSize, std::set<std::size_t>& pending) {
+  const std::string& name = vars.names[i];
+  const std::string& value = vars.values[i];
+  std::string out;
+  std::vector<Region> regions;
+  std::size_t start = 0;
+  for (std::size_t p = cur.find(name); p != std::string::npos; p = cur.find(name, start)) {
+    out.append(cur, start, p - start);
+    regions.push_back({out.size(), out.size() + value.size(), i});
+    out += value;
+    start = p + name.size();
+    if (out.size() > maxSize) return false;
+  }
+  if (regions.empty()) return true;  // an earlier replacement took it away
+  out.append(cur, start, std::string::npos);
+  if (out.size() > maxSize) return false;
+  cur.swap(out);
+  collectNewNames(vars, cur, regions, 0, false, pending);
+  return true;
+}
+
+}  // namespace
+
+bool substituteVariables(const CommandVariables& vars, std::string& text, std::size_t maxSize) {
+  if (vars.names.empty() || text.find('?') == std::string::npos) return true;
+  std::set<std::size_t> pending;
+  forEachName(vars, text, 0, text.size(), 0,
+              [&](std::size_t, std::size_t idx) { pending.insert(idx); });
+  std::string cur = text;
+  struct Occurrence {
+    std::size_t pos, idx;
+  };
+  std::vector<Occurrence> occ;
+  std::vector<Region> regions;
+  while (!pending.empty()) {
+    // Occurrences of pending variables by position; a variable with an
+    // occurrence that overlaps another one depends on the order of passes.
+    occ.clear();
+    std::set<std::size_t> tangled;
+    std::size_t reach = 0;
+    forEachName(vars, cur, 0, cur.size(), 0, [&](std::size_t p, std::size_t idx) {
+      if (!pending.count(idx)) return;
+      if (p < reach) tangled.insert(idx);
+      reach = std::max(reach, p + vars.names[idx].size());
+      occ.push_back({p, idx});
+    });
+    // The run of lowest pending variables without such overlaps is replaced
+    // in one sweep instead of one pass each; that gives the same text unless
+    // a value forms the name of a later variable of the same run.
+    std::size_t batchMax = 0;
+    bool batch = false;
+    for (std::size_t idx : pending) {
+      if (tangled.count(idx)) break;
+      batchMax = idx;
+      batch = true;
+    }
+    if (batch) {
+      std::string out;
+      regions.clear();
+      std::size_t start = 0;
+      for (const Occurrence& o : occ) {
+        if (o.idx > batchMax || o.pos < start) continue;
+        out.append(cur, start, o.pos - start);
+        regions.push_back({out.size(), out.size() + vars.values[o.idx].size(), o.idx});
+        out += vars.values[o.idx];
+        start = o.pos + vars.names[o.idx].size();
+        if (out.size() > maxSize) return false;
+      }
+      out.append(cur, start, std::string::npos);
+      if (out.size() > maxSize) return false;
+      std::set<std::size_t> found;
+      if (collectNewNames(vars, out, regions, batchMax, true, found)) {
+        cur.swap(out);
+        pending.erase(pending.begin(), pending.upper_bound(batchMax));
+        pending.insert(found.begin(), found.end());
+        continue;
+      }
+    }
+    std::size_t i = *pending.begin();
+    pending.erase(pending.begin());
+    if (!replaceOne(vars, i, cur, maxSize, pending)) return false;
+  }
+  text.swap(cur);
+  return true;
+}
+
+}  // namespace tav

@@ -1,0 +1,38 @@
+// The variables of one command run: "?name value" defines "?name?", which
+// later lines use. Names keep their definition order.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tav {
+
+struct CommandVariables {
+  std::vector<std::string> names;   // with the leading and the added trailing "?"
+  std::vector<std::string> values;
+  std::unordered_map<std::string, std::size_t> byName;
+  std::vector<std::size_t> nameLengths;  // distinct, for finding names in a text
+
+  void clear();
+  std::size_t size() const { return names.size(); }
+  // The value of a name, or nothing.
+  const std::string* find(const std::string& name) const;
+};
+
+// Defines word + "?" with the argument (an absent argument defines nothing);
+// an existing name gets the new value. Always 0, the line's result.
+int defineVariable(CommandVariables& vars, const std::string& word,
+                   const std::optional<std::string>& arg);
+
+// Replaces every variable name in text by its value, one variable after the
+// other in definition order, each left to right without searching the text it
+// inserted (so a value may bring in names of later variables, never of earlier
+// ones). Only the variables that occur are visited, which keeps a run with
+// thousands of variables fast. False, with text unchanged, when the result
+// would grow beyond maxSize bytes.
+bool substituteVariables(const CommandVariables& vars, std::string& text, std::size_t maxSize);
+
+}  // namespace tav

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "commands/variables.h"
+#include "store/text.h"
+
+namespace {
+
+// The plain model: one replaceAll per variable, in definition order.
+std::string naive(const tav::CommandVariables& vars, std::string text) {
+  for (std::size_t i = 0; i < vars.size(); ++i) tav::replaceAll(text, vars.names[i], vars.values[i]);
+  return text;
+}
+
+std::string randomText(std::mt19937& rng, std::size_t maxLen, const char* alphabet) {
+  std::size_t n = rng() % (maxLen + 1);
+  std::string s;
+  for (std::size_t i = 0; i < n; ++i) s += alphabet[rng() % std::char_traits<char>::length(alphabet)];
+  return s;
+}
+
+// Names and values over a tiny alphabet, so that names overlap, values hold
+// names and replacements form new names at their edges.
+TEST(Variables, SubstitutionMatchesOneReplaceAllPerVariableInOrder) {
+  std::mt19937 rng(12345);
+  for (int round = 0; round < 3000; ++round) {
+    tav::CommandVariables vars;
+    int count = 1 + static_cast<int>(rng() % 6);
+    for (int k = 0; k < count; ++k)
+      tav::defineVariable(vars, "?" + randomText(rng, 3, "ab?"), randomText(rng, 4, "ab?"));
+    std::string text = randomText(rng, 14, "ab?");
+    std::string got = text;
+    ASSERT_TRUE(tav::substituteVariables(vars, got, 1 << 20));
+    ASSERT_EQ(got, naive(vars, text)) << "round " << round << " text " << text;
+  }
+}
+
+TEST(Variables, DefinitionKeepsOrderAndReplacesValues) {
+  tav::CommandVariables vars;
+  EXPECT_EQ(tav::defineVariable(vars, "?a", std::string("1")), 0);
+  EXPECT_EQ(tav::defineVariable(vars, "?b", std::nullopt), 0);  // absent: nothing
+  EXPECT_EQ(tav::defineVariable(vars, "?A", std::string("2")), 0);
+  EXPECT_EQ(tav::defineVariable(vars, "?a", std::string("3")), 0);
+  ASSERT_EQ(vars.size(), 2u);
+  EXPECT_EQ(vars.names[0], "?a?");
+  EXPECT_EQ(*vars.find("?a?"), "3");
+  EXPECT_EQ(*vars.find("?A?"), "2");
+  EXPECT_EQ(vars.find("?b?"), nullptr);
+}
+
+TEST(Variables, GrowthBeyondTheLimitIsRefusedAndLeavesTheText) {
+  tav::CommandVariables vars;
+  tav::defineVariable(vars, "?x", std::string(600, 'x'));
+  std::string text = "?x??x?";
+  EXPECT_FALSE(tav::substituteVariables(vars, text, 1000));
+  EXPECT_EQ(text, "?x??x?");
+  EXPECT_TRUE(tav::substituteVariables(vars, text, 1200));
+  EXPECT_EQ(text.size(), 1200u);
+}
+
+}  // namespace
