@@ -1,18 +1,33 @@
 // The in-memory catalogue of the notes of one data folder, mirrored by the
 // folder's "index2.txt". Entries keep the file's order; hash maps beside them
 // make lookups by key and keyword constant-time.
+//
+// Saving is ordered so that no note is lost to a crash or a failed write:
+// every changed note file is written (atomically) first, files of deleted
+// entries are removed only after every write has succeeded, and "index2.txt"
+// comes last. A note moved to a new key (moveNote, or storeNote of the new key
+// plus an empty store of the old one) therefore never loses its old file
+// before its new file is on the disk.
+//
+// Keys and keywords of entries change only through the index (storeNote,
+// moveNote): calling IndexEntry::update on an entry directly bypasses the
+// hash maps and the match table; call reindex() afterwards if you must.
 #pragma once
 
 #include <cstddef>
-#include <memory>
+#include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "store/note.h"
+#include "store/view_table.h"
 
 namespace tav {
+
+inline std::string_view entryKey(const IndexEntry& e) { return e.key(); }
+inline std::string_view entryKeyword(const IndexEntry& e) { return e.keyword(); }
 
 class KeywordIndex {
  public:
@@ -23,7 +38,8 @@ class KeywordIndex {
   // empty index when it cannot be read).
   void load(const std::string& folder);
   // Writes changed note files (first) and then "index2.txt" of folder.
-  // Returns false when any write failed (the old files stay whole).
+  // Returns false when any write failed (the old files stay whole; no file is
+  // deleted in a save in which a note file could not be written).
   bool save(const std::string& folder);
   void clear();
   bool saveAndClear(const std::string& folder);
@@ -46,12 +62,37 @@ class KeywordIndex {
   // returns the number of texts now in out.
   std::size_t collectMatches(std::string_view query, std::vector<std::string>& out,
                              std::string_view grep, int checkFilter);
+  // The same filter, giving the entries themselves (no copies): for a list
+  // that asks for its rows' texts only when it draws them.
+  std::size_t collectMatchEntries(std::string_view query, std::vector<const IndexEntry*>& out,
+                                  std::string_view grep, int checkFilter);
   std::size_t countMatches(std::string_view query) const;
+  // Puts text as a new first line before the body of every matching live note
+  // except the one with currentKey. Changed notes become Dirty, so the line
+  // reaches their files at the next save.
   void prependToMatches(std::string_view query, std::string_view text);
 
-  // A key not in the index, made from the stamp (its last four digits are
-  // counted up while the key is taken).
+  // A key not in the index and without a file, made from the stamp (its last
+  // four digits are counted up while the key is taken).
   std::string uniqueKey(const std::string& subFolder, const std::string& stamp) const;
+  // The key for the n-th (1-based) note of a batch (see batchKey in note.h),
+  // counted on past keys already taken, so it is new even when two batches
+  // fall in one second. Store each key before asking for the next.
+  std::string uniqueBatchKey(const std::string& subFolder, const std::string& stamp,
+                             int n) const;
+
+  // Files the note under newKey: its body (read from its file when not cached)
+  // goes to a new Dirty entry with the same keyword and check mark, the old
+  // entry becomes Deleted. False (nothing changed) when oldKey is unknown, its
+  // body cannot be read, or newKey is taken. The old file goes at the next
+  // save, after the new one has been written.
+  bool moveNote(std::string_view oldKey, const std::string& newKey, unsigned caret);
+
+  // Full path of the note file of key in this index's folder.
+  std::string pathOf(std::string_view key) const { return notePath(folder_, key); }
+
+  // Rebuilds the lookup maps and the match table after entries were changed directly.
+  void reindex();
 
   bool empty() const { return entries_.empty(); }
   std::size_t size() const { return entries_.size(); }
@@ -63,10 +104,34 @@ class KeywordIndex {
   const std::string& folder() const { return folder_; }
 
  private:
-  std::vector<std::unique_ptr<IndexEntry>> entries_;
-  std::unordered_map<std::string, IndexEntry*> byKey_;
-  std::unordered_map<std::string, std::vector<IndexEntry*>> byKeyword_;
+  struct QueryWords;
+
+  // The maps hold views into the entries' records: take an entry out before
+  // its record changes and put it back after.
+  void addToMaps(IndexEntry* e);
+  void removeFromMaps(IndexEntry* e);
+  std::size_t placementOf(std::string_view key) const;
+  void insertAt(std::size_t pos, IndexEntry* e);
+  void refreshTable() const;
+  // Calls fn(i) for every entry whose keyword matches the query, in list order.
+  template <typename Fn>
+  void forEachKeywordMatch(std::string_view query, Fn&& fn) const;
+  bool keyTaken(const std::string& key) const;
+
+  // Entries live in storage_ (stable addresses, allocated in blocks) and are
+  // ordered by entries_. Deleted entries stay until clear.
+  std::deque<IndexEntry> storage_;
+  std::vector<IndexEntry*> entries_;
+  ViewTable<IndexEntry, &entryKey> byKey_;
+  ViewTable<IndexEntry, &entryKeyword> byKeyword_;
   std::string folder_ = "data";
+
+  // Match table: every keyword folded to lower case, in list order, each
+  // followed by LF (which no keyword holds), and where each starts. Rebuilt
+  // lazily after an insertion or a keyword change.
+  mutable std::string folded_;
+  mutable std::vector<std::uint32_t> starts_;
+  mutable bool tableStale_ = true;
 };
 
 }  // namespace tav

@@ -1,0 +1,388 @@
+#include "store/keyword_index.h"
+
+#include <algorithm>
+
+#include "platform/platform.h"
+#include "store/text.h"
+
+namespace tav {
+
+namespace {
+
+std::string indexPath(const std::string& folder) {
+  std::string path = exeDir() + folder;
+  path += kPathSep;
+  path += "index2.txt";
+  return path;
+}
+
+}  // namespace
+
+// The query's non-empty words, folded, longest first (the longest is the
+// rarest in practice, so it drives the scan).
+struct KeywordIndex::QueryWords {
+  std::vector<std::string> words;
+  bool impossible = false;  // a word holds LF, which no keyword does
+
+  explicit QueryWords(std::string_view query) {
+    std::size_t start = 0;
+    while (start <= query.size()) {
+      std::size_t end = query.find_first_of(", ", start);
+      if (end == std::string_view::npos) end = query.size();
+      if (end > start) {
+        words.push_back(foldLower(query.substr(start, end - start)));
+        if (words.back().find('\n') != std::string::npos) impossible = true;
+      }
+      start = end + 1;
+    }
+    std::stable_sort(words.begin(), words.end(),
+                     [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+  }
+};
+
+// ---- load, save, clear
+
+void KeywordIndex::load(const std::string& folder) {
+  clear();
+  folder_ = folder;
+  std::string path = indexPath(folder);
+  std::optional<std::string> text = readWholeFile(path);
+  if (!text) {
+    createFolder(exeDir() + folder);
+    // An index that exists but cannot be read (held by another program) is
+    // left alone rather than replaced by an empty one.
+    if (pathKind(path) == 0) writeWholeFile(path, "");
+    return;
+  }
+  std::string_view all(*text);
+  entries_.reserve(static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n')) + 1);
+  byKey_.reserve(entries_.capacity());
+  byKeyword_.reserve(entries_.capacity());
+  std::size_t start = 0;
+  while (start < all.size()) {
+    std::size_t end = all.find('\n', start);
+    if (end == std::string_view::npos) end = all.size();
+    std::string_view piece = all.substr(start, end - start);
+    if (piece.size() > 5) {
+      IndexEntry* e = &storage_.emplace_back(IndexEntry::fromLine(piece));
+      e->position = entries_.size();
+      addToMaps(e);
+      entries_.push_back(e);
+    }
+    start = end + 1;
+  }
+}
+
+bool KeywordIndex::save(const std::string& folder) {
+  bool ok = true;
+  for (auto& e : entries_) {
+    if (e->saveAction() != 1 || !isSafeNoteKey(e->key())) continue;
+    if (!writeWholeFile(notePath(folder, e->key()), e->composeNoteFile())) ok = false;
+  }
+  // A note moved to a new key has its old entry Deleted: its file goes only
+  // once every new file is safely written.
+  if (ok) {
+    for (auto& e : entries_)
+      if (e->saveAction() == 0 && isSafeNoteKey(e->key())) deleteFile(notePath(folder, e->key()));
+  }
+  std::string text;
+  std::size_t total = 0;
+  for (auto& e : entries_) total += e->record.size();
+  text.reserve(total);
+  for (auto& e : entries_) {
+    if (e->status == EntryStatus::Deleted) continue;
+    text.append(e->lineView());
+    text += '\n';
+  }
+  if (!writeWholeFile(indexPath(folder), text)) ok = false;
+  return ok;
+}
+
+void KeywordIndex::clear() {
+  entries_.clear();
+  storage_.clear();
+  byKey_.clear();
+  byKeyword_.clear();
+  folded_.clear();
+  starts_.clear();
+  tableStale_ = true;
+}
+
+bool KeywordIndex::saveAndClear(const std::string& folder) {
+  bool ok = save(folder);
+  clear();
+  return ok;
+}
+
+// ---- lookups
+
+void KeywordIndex::addToMaps(IndexEntry* e) {
+  byKey_.insert(e);
+  if (!e->keyword().empty()) byKeyword_.insert(e);
+}
+
+void KeywordIndex::removeFromMaps(IndexEntry* e) {
+  byKey_.erase(e);
+  byKeyword_.erase(e);
+}
+
+namespace {
+
+// The first entry in list order among those the table gives for text.
+template <typename Table>
+IndexEntry* firstOf(const Table& table, std::string_view text) {
+  IndexEntry* first = nullptr;
+  table.forEach(text, [&](IndexEntry* e) {
+    if (!first || e->position < first->position) first = e;
+  });
+  return first;
+}
+
+}  // namespace
+
+void KeywordIndex::reindex() {
+  byKey_.clear();
+  byKeyword_.clear();
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    entries_[i]->position = i;
+    addToMaps(entries_[i]);
+  }
+  tableStale_ = true;
+}
+
+IndexEntry* KeywordIndex::findByKey(std::string_view key) { return firstOf(byKey_, key); }
+
+const IndexEntry* KeywordIndex::findByKey(std::string_view key) const {
+  return firstOf(byKey_, key);
+}
+
+IndexEntry* KeywordIndex::findByKeyword(std::string_view keyword) {
+  if (keyword.empty()) return nullptr;
+  return firstOf(byKeyword_, keyword);
+}
+
+bool KeywordIndex::keyTaken(const std::string& key) const {
+  if (findByKey(key)) return true;
+  return isSafeNoteKey(key) && pathKind(notePath(folder_, key)) != 0;
+}
+
+std::string KeywordIndex::uniqueKey(const std::string& subFolder,
+                                    const std::string& stamp) const {
+  for (int k = 0;; ++k) {
+    std::string key = makeNoteKey(subFolder, bumpStamp(stamp, k));
+    if (!keyTaken(key)) return key;
+  }
+}
+
+std::string KeywordIndex::uniqueBatchKey(const std::string& subFolder, const std::string& stamp,
+                                         int n) const {
+  if (n < 1) n = 1;
+  for (int k = 0;; ++k) {
+    std::string key = batchKey(subFolder, stamp, n + 10 * k);
+    if (!keyTaken(key)) return key;
+  }
+}
+
+// ---- storing
+
+std::size_t KeywordIndex::placementOf(std::string_view key) const {
+  // New notes join the run of their sub-folder's entries. The last entry is
+  // never examined, so a run at the very end is followed, not joined.
+  std::string_view prefix = keyPrefix(key);
+  if (prefix.empty()) prefix = key;
+  const std::size_t n = entries_.size();
+  bool remembered = false;
+  std::size_t after = 0;
+  for (std::size_t i = 0; i + 1 < n; ++i) {
+    std::string_view k = entries_[i]->key();
+    if (k.substr(0, prefix.size()) == prefix) {
+      remembered = true;
+      after = i;
+    } else if (remembered) {
+      return after + 1;
+    }
+  }
+  return n;
+}
+
+void KeywordIndex::insertAt(std::size_t pos, IndexEntry* e) {
+  addToMaps(e);
+  entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(pos), e);
+  for (std::size_t i = pos; i < entries_.size(); ++i) entries_[i]->position = i;
+  tableStale_ = true;
+}
+
+void KeywordIndex::storeNote(const std::string& body, const std::string& keyword,
+                             const std::string& key, unsigned caret, bool checked) {
+  IndexEntry* e = findByKey(key);
+  if (e) {
+    if (body.empty()) {
+      e->status = EntryStatus::Deleted;
+      return;
+    }
+    // A Deleted entry that gets its text back is live again, even when the
+    // text equals the cached body.
+    if (e->status == EntryStatus::Deleted || body != e->body || !e->keywordEquals(keyword))
+      e->status = EntryStatus::Dirty;
+    std::string oldKeyword(e->keyword());
+    removeFromMaps(e);
+    e->update(keyword, body, caret, checked);
+    addToMaps(e);
+    if (e->keyword() != oldKeyword) tableStale_ = true;
+    return;
+  }
+  if (body.empty()) return;
+  IndexEntry* created = &storage_.emplace_back();
+  created->rebuildRecord(key, keyword, body, caret, checked);
+  created->status = EntryStatus::Dirty;
+  insertAt(placementOf(key), created);
+}
+
+bool KeywordIndex::moveNote(std::string_view oldKey, const std::string& newKey, unsigned caret) {
+  IndexEntry* e = findByKey(oldKey);
+  if (!e || e->status == EntryStatus::Deleted || keyTaken(newKey)) return false;
+  const std::string* b = e->loadBody(folder_);
+  if (!b || b->empty()) return false;
+  std::string body = *b;
+  std::string keyword(e->keyword());
+  bool checked = e->checked != 0;
+  e->status = EntryStatus::Deleted;
+  storeNote(body, keyword, newKey, caret, checked);
+  return true;
+}
+
+bool KeywordIndex::fetchNote(std::string_view key, const std::string** body, bool* checked,
+                             unsigned* caret) {
+  IndexEntry* e = findByKey(key);
+  if (!e) return false;
+  const std::string* b = e->loadBody(folder_);
+  if (!b) return false;
+  if (body) *body = b;
+  if (checked) *checked = e->checked != 0;
+  if (caret) *caret = static_cast<unsigned>(std::max(0, textToInt(e->field(2))));
+  return true;
+}
+
+void KeywordIndex::setChecked(std::string_view key, char mark) {
+  IndexEntry* e = findByKey(key);
+  if (!e || !e->loadBody(folder_)) return;
+  std::string& r = e->record;
+  std::size_t p = 0;
+  for (int i = 0; i < 3 && p != std::string::npos; ++i) p = r.find(',', i == 0 ? 0 : p + 1);
+  if (p != std::string::npos && p + 1 < r.size()) {
+    removeFromMaps(e);
+    if (r[p + 1] == ',')
+      r.insert(p + 1, 1, mark);  // an empty check field gets the mark
+    else
+      r[p + 1] = mark;
+    addToMaps(e);
+  }
+  e->checked = mark == '1' ? 1 : 0;
+  e->checkedAtStore = mark == '1';
+}
+
+// ---- matching
+
+void KeywordIndex::refreshTable() const {
+  if (!tableStale_) return;
+  folded_.clear();
+  starts_.clear();
+  std::size_t total = 0;
+  for (auto& e : entries_) total += e->keyword().size() + 1;
+  folded_.reserve(total);
+  starts_.reserve(entries_.size() + 1);
+  for (auto& e : entries_) {
+    starts_.push_back(static_cast<std::uint32_t>(folded_.size()));
+    std::size_t at = folded_.size();
+    folded_.append(e->keyword());
+    for (std::size_t i = at; i < folded_.size(); ++i) {
+      char c = folded_[i];
+      if (c >= 'A' && c <= 'Z') folded_[i] = static_cast<char>(c + ('a' - 'A'));
+    }
+    folded_ += '\n';
+  }
+  starts_.push_back(static_cast<std::uint32_t>(folded_.size()));
+  tableStale_ = false;
+}
+
+template <typename Fn>
+void KeywordIndex::forEachKeywordMatch(std::string_view query, Fn&& fn) const {
+  QueryWords q(query);
+  if (q.impossible) return;
+  const std::size_t n = entries_.size();
+  if (q.words.empty()) {
+    for (std::size_t i = 0; i < n; ++i) fn(i);
+    return;
+  }
+  refreshTable();
+  // One search over all folded keywords for the longest word; each hit names
+  // its row, whose slice is then checked for the other words.
+  std::string_view table(folded_);
+  const std::string& lead = q.words[0];
+  std::size_t from = 0;
+  std::size_t row = 0;
+  for (;;) {
+    std::size_t hit = table.find(lead, from);
+    if (hit == std::string_view::npos) break;
+    row = static_cast<std::size_t>(
+              std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(row), starts_.end(),
+                               static_cast<std::uint32_t>(hit)) -
+              starts_.begin()) -
+          1;
+    std::string_view slice = table.substr(starts_[row], starts_[row + 1] - starts_[row] - 1);
+    bool all = true;
+    for (std::size_t w = 1; w < q.words.size() && all; ++w)
+      all = slice.find(q.words[w]) != std::string_view::npos;
+    if (all) fn(row);
+    from = starts_[row + 1];
+    ++row;
+  }
+}
+
+std::size_t KeywordIndex::collectMatchEntries(std::string_view query,
+                                              std::vector<const IndexEntry*>& out,
+                                              std::string_view grep, int checkFilter) {
+  forEachKeywordMatch(query, [&](std::size_t i) {
+    IndexEntry* e = entries_[i];
+    if (e->status == EntryStatus::Deleted) return;
+    if (checkFilter != kAnyCheck && static_cast<std::uint32_t>(checkFilter) != e->checked) return;
+    if (!grep.empty() && !e->bodyContainsAll(grep, folder_)) return;
+    out.push_back(e);
+  });
+  return out.size();
+}
+
+std::size_t KeywordIndex::collectMatches(std::string_view query, std::vector<std::string>& out,
+                                         std::string_view grep, int checkFilter) {
+  forEachKeywordMatch(query, [&](std::size_t i) {
+    IndexEntry* e = entries_[i];
+    if (e->status == EntryStatus::Deleted) return;
+    if (checkFilter != kAnyCheck && static_cast<std::uint32_t>(checkFilter) != e->checked) return;
+    if (!grep.empty() && !e->bodyContainsAll(grep, folder_)) return;
+    out.emplace_back(e->lineView());
+  });
+  return out.size();
+}
+
+std::size_t KeywordIndex::countMatches(std::string_view query) const {
+  std::size_t count = 0;
+  forEachKeywordMatch(query, [&](std::size_t i) {
+    if (entries_[i]->status != EntryStatus::Deleted) ++count;
+  });
+  return count;
+}
+
+void KeywordIndex::prependToMatches(std::string_view query, std::string_view text) {
+  std::vector<IndexEntry*> hits;
+  forEachKeywordMatch(query, [&](std::size_t i) { hits.push_back(entries_[i]); });
+  for (IndexEntry* e : hits) {
+    if (e->status == EntryStatus::Deleted || e->hasKey(currentKey)) continue;
+    if (!e->prependLine(text, folder_)) continue;
+    // Written at the next save with the values the index line holds.
+    e->status = EntryStatus::Dirty;
+    e->checkedAtStore = e->checked != 0;
+    e->caret = static_cast<std::uint32_t>(std::max(0, textToInt(e->field(2))));
+  }
+}
+
+}  // namespace tav

@@ -1,0 +1,316 @@
+#include "store/note.h"
+
+#include <cstring>
+
+#include "platform/path.h"
+#include "platform/platform.h"
+#include "store/text.h"
+
+namespace tav {
+
+namespace {
+
+constexpr std::string_view kOpenBody = "<n>";
+constexpr std::string_view kCloseBody = "</n>";
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+char foldByte(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+bool isDeviceName(std::string_view part) {
+  std::size_t dot = part.find('.');
+  std::string_view base = part.substr(0, dot);
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  std::string up;
+  for (char c : base) up += (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
+  if (up == "CON" || up == "PRN" || up == "AUX" || up == "NUL" || up == "CONIN$" ||
+      up == "CONOUT$")
+    return true;
+  return up.size() == 4 && (up.compare(0, 3, "COM") == 0 || up.compare(0, 3, "LPT") == 0) &&
+         up[3] >= '1' && up[3] <= '9';
+}
+
+// Where the body starts in a file of the written form
+// "<k>kw,</k><f>digits</f><c>x</c><n>", or npos when the text is not of it.
+std::size_t writtenBodyStart(std::string_view text) {
+  if (text.substr(0, 3) != "<k>") return std::string_view::npos;
+  constexpr std::string_view kMid = ",</k><f>";
+  for (std::size_t p = text.find(kMid, 3); p != std::string_view::npos;
+       p = text.find(kMid, p + 1)) {
+    std::size_t q = p + kMid.size();
+    while (q < text.size() && isDigit(text[q])) ++q;
+    if (text.substr(q, 7) != "</f><c>") continue;
+    q += 7;
+    if (q >= text.size()) break;
+    ++q;  // the check character
+    if (text.substr(q, 7) == "</c><n>") return q + 7;
+  }
+  return std::string_view::npos;
+}
+
+// The query's words: split at "," and at " "; empty words match anything and are dropped.
+template <typename Fn>
+bool allWords(std::string_view query, const char* seps, Fn&& fn) {
+  std::size_t start = 0;
+  while (start <= query.size()) {
+    std::size_t end = query.find_first_of(seps, start);
+    if (end == std::string_view::npos) end = query.size();
+    if (end > start && !fn(query.substr(start, end - start))) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+const std::string& emptyText() {
+  static const std::string empty;
+  return empty;
+}
+
+}  // namespace
+
+// ---- keys
+
+std::string makeNoteKey(std::string_view subFolder, std::string_view stamp, char batch) {
+  std::string key;
+  key.reserve(subFolder.size() + stamp.size() + 2);
+  key.append(subFolder);
+  key += '/';
+  key.append(stamp);
+  if (batch) key += batch;
+  return key;
+}
+
+std::string bumpStamp(std::string_view stamp, int k) {
+  if (k <= 0) return std::string(stamp);
+  bool fourDigits = stamp.size() >= 4;
+  for (std::size_t i = fourDigits ? stamp.size() - 4 : 0; fourDigits && i < stamp.size(); ++i)
+    fourDigits = isDigit(stamp[i]);
+  if (fourDigits) {
+    long long value = textToInt(stamp.substr(stamp.size() - 4)) + static_cast<long long>(k);
+    if (value <= 9999) {
+      std::string four = std::to_string(value);
+      std::string s(stamp.substr(0, stamp.size() - 4));
+      s.append(4 - four.size(), '0');
+      return s + four;
+    }
+  }
+  return std::string(stamp) + "-" + std::to_string(k);
+}
+
+std::string batchKey(std::string_view subFolder, std::string_view stamp, int n) {
+  if (n < 1) n = 1;
+  char digit = static_cast<char>('0' + (n - 1) % 10);
+  return makeNoteKey(subFolder, bumpStamp(stamp, (n - 1) / 10), digit);
+}
+
+std::string_view keyPrefix(std::string_view key) {
+  std::size_t slash = key.find('/');
+  return slash == std::string_view::npos ? std::string_view() : key.substr(0, slash + 1);
+}
+
+bool isSafeNamePart(std::string_view part) {
+  if (part.empty() || part == "." || part == "..") return false;
+  if (part.back() == '.' || part.back() == ' ') return false;
+  if (part.find_first_of("/:") != std::string_view::npos) return false;
+  if (containsBackslashChar(part)) return false;
+  return !isDeviceName(part);
+}
+
+bool isSafeNoteKey(std::string_view key) {
+  std::size_t slash = key.find('/');
+  if (slash == std::string_view::npos) return false;
+  return isSafeNamePart(key.substr(0, slash)) && isSafeNamePart(key.substr(slash + 1));
+}
+
+std::string notePath(std::string_view folder, std::string_view key) {
+  std::string path = exeDir();
+  path.append(folder);
+  path += kPathSep;
+  path.append(key);
+  return path;
+}
+
+// ---- note files
+
+std::string composeNoteFile(std::string_view keyword, unsigned caret, bool checked,
+                            std::string_view body) {
+  std::string out;
+  out.reserve(keyword.size() + body.size() + 40);
+  out += "<k>";
+  out.append(keyword);
+  out += ",</k><f>";
+  out += std::to_string(caret);
+  out += checked ? "</f><c>1</c><n>" : "</f><c>0</c><n>";
+  out.append(body);
+  out += kCloseBody;
+  return out;
+}
+
+std::string noteBodyOf(std::string_view text) {
+  std::size_t start = writtenBodyStart(text);
+  if (start == std::string_view::npos) {
+    std::size_t open = text.find(kOpenBody);
+    if (open == std::string_view::npos) return std::string(text);
+    start = open + kOpenBody.size();
+  }
+  std::size_t end = text.rfind(kCloseBody);
+  if (end == std::string_view::npos || end < start) end = text.size();
+  return std::string(text.substr(start, end - start));
+}
+
+// ---- entries
+
+IndexEntry IndexEntry::fromLine(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  IndexEntry e;
+  e.record = trimSeparator(line, ',', true);
+  std::string_view check = e.field(3);
+  e.checked = (!check.empty() && check[0] == '0') ? 0 : 1;
+  return e;
+}
+
+std::string_view IndexEntry::lineView() const {
+  if (record.size() < 2) return std::string_view();
+  return std::string_view(record).substr(1, record.size() - 2);
+}
+
+std::string IndexEntry::recordText() const { return std::string(lineView()); }
+
+std::string_view IndexEntry::field(int n) const {
+  if (n <= 0) return std::string_view();
+  std::string_view r(record);
+  std::size_t start = 0;  // position of the n-th comma
+  for (int i = 0; i < n; ++i) {
+    start = r.find(',', i == 0 ? 0 : start + 1);
+    if (start == std::string_view::npos || start + 1 >= r.size()) return std::string_view();
+  }
+  std::size_t end = r.find(',', start + 1);
+  if (end == std::string_view::npos) return std::string_view();
+  return r.substr(start + 1, end - start - 1);
+}
+
+std::string_view IndexEntry::keyword() const {
+  std::string_view r(record);
+  std::size_t p = 0;
+  for (int i = 0; i < 5; ++i) {
+    p = r.find(',', i == 0 ? 0 : p + 1);
+    if (p == std::string_view::npos) return std::string_view();
+  }
+  if (p + 1 >= r.size()) return std::string_view();
+  return r.substr(p + 1, r.size() - p - 2);
+}
+
+void IndexEntry::rebuildRecord(std::string_view key, std::string_view keyword,
+                               std::string_view text, unsigned caretPos, bool check) {
+  std::string line;
+  line.reserve(key.size() + keyword.size() + 24);
+  line.append(key);
+  line += ',';
+  line += std::to_string(caretPos);
+  line += check ? ",1,0," : ",0,0,";
+  std::size_t kw = line.size();
+  line.append(keyword);
+  for (std::size_t i = kw; i < line.size(); ++i)
+    if (line[i] == '\r' || line[i] == '\n') line[i] = ' ';
+  record = trimSeparator(line, ',', true);
+  checked = check ? 1 : 0;
+  checkedAtStore = check;
+  body.assign(text);
+  bodyLoaded = true;
+  caret = caretPos;
+}
+
+void IndexEntry::update(std::string_view keyword, std::string_view text, unsigned caretPos,
+                        bool check) {
+  std::string key(this->key());
+  rebuildRecord(key, keyword, text, caretPos, check);
+}
+
+bool IndexEntry::hasKey(std::string_view k) const { return !k.empty() && key() == k; }
+
+bool IndexEntry::keywordEquals(std::string_view text) const {
+  return !text.empty() && keyword() == text;
+}
+
+int IndexEntry::saveAction() const {
+  switch (status) {
+    case EntryStatus::Deleted: return 0;
+    case EntryStatus::Dirty: return 1;
+    default: return 2;
+  }
+}
+
+const std::string* IndexEntry::loadBody(std::string_view folder) {
+  if (status == EntryStatus::Deleted) return &emptyText();
+  if (bodyLoaded || !body.empty()) return &body;
+  std::string_view k = key();
+  if (!isSafeNoteKey(k)) return nullptr;
+  std::optional<std::string> text = readWholeFile(notePath(folder, k));
+  if (!text) return nullptr;
+  body = noteBodyOf(*text);
+  bodyLoaded = true;
+  return &body;
+}
+
+std::string IndexEntry::composeNoteFile() const {
+  return tav::composeNoteFile(keyword(), caret, checkedAtStore, body);
+}
+
+void IndexEntry::setBody(std::string text) {
+  body = std::move(text);
+  bodyLoaded = true;
+}
+
+bool IndexEntry::prependLine(std::string_view text, std::string_view folder) {
+  const std::string* b = loadBody(folder);
+  if (!b || b->empty() || status == EntryStatus::Deleted) return false;
+  std::string joined;
+  joined.reserve(text.size() + 2 + b->size());
+  joined.append(text);
+  joined += "\r\n";
+  joined += *b;
+  setBody(std::move(joined));
+  return true;
+}
+
+bool IndexEntry::keywordMatches(std::string_view query) const {
+  std::string_view kw = keyword();
+  return allWords(query, ", ", [&](std::string_view word) {
+    return containsFolded(kw, foldLower(word));
+  });
+}
+
+bool IndexEntry::bodyContainsAll(std::string_view grep, std::string_view folder) {
+  if (grep.empty()) return true;
+  if (record.find("nogrep") != std::string::npos) return false;
+  const std::string* b = loadBody(folder);
+  if (!b) return false;
+  return allWords(grep, ",", [&](std::string_view word) {
+    return containsFolded(*b, foldLower(word));
+  });
+}
+
+bool containsFolded(std::string_view hay, std::string_view needle) {
+  if (needle.empty()) return true;
+  if (hay.size() < needle.size()) return false;
+  const char first = needle[0];
+  const bool letter = first >= 'a' && first <= 'z';
+  const char upper = letter ? static_cast<char>(first - ('a' - 'A')) : first;
+  const std::size_t last = hay.size() - needle.size();
+  const char* h = hay.data();
+  for (std::size_t i = 0; i <= last; ++i) {
+    if (!letter) {
+      const void* p = std::memchr(h + i, first, last - i + 1);
+      if (!p) return false;
+      i = static_cast<std::size_t>(static_cast<const char*>(p) - h);
+    } else if (h[i] != first && h[i] != upper) {
+      continue;
+    }
+    std::size_t j = 1;
+    while (j < needle.size() && foldByte(h[i + j]) == needle[j]) ++j;
+    if (j == needle.size()) return true;
+  }
+  return false;
+}
+
+}  // namespace tav

@@ -1,0 +1,69 @@
+#include "store/rebuild.h"
+
+#include <vector>
+
+#include "platform/platform.h"
+#include "store/text.h"
+
+namespace tav {
+
+namespace {
+
+void appendLine(std::string& out, const std::string& sub, const std::string& file,
+                const std::optional<std::string>& text) {
+  out += sub;
+  out += '/';
+  out += file;
+  out += ',';
+  if (!text) {
+    out += "0,0,0,null";
+  } else if (std::optional<std::string> k = extractTag(*text, "k")) {
+    out += extractTag(*text, "f").value_or("0");
+    out += ',';
+    out += extractTag(*text, "c").value_or("0");
+    out += ',';
+    out += extractTag(*text, "r").value_or("0");
+    out += ',';
+    out += trimSeparator(*k, ',', false);
+  } else {
+    out += "0,0,0,null2";
+  }
+  out += '\n';
+}
+
+}  // namespace
+
+std::string rebuildIndexText(const std::string& folder) {
+  std::string base = exeDir() + folder;
+  base += kPathSep;
+  std::vector<std::string> subs;
+  listFolder(base, subs, 0);
+  std::string out;
+  for (const std::string& sub : subs) {
+    std::string dir = base + sub;
+    if (pathKind(dir) != 1) continue;
+    std::vector<std::string> files;
+    listFolder(dir, files, 1);
+    for (const std::string& file : files)
+      appendLine(out, sub, file, readWholeFile(dir + kPathSep + file));
+  }
+  return out;
+}
+
+void rebuildIndex(const std::string& folder, KeywordIndex& index, const std::string& dataFolder,
+                  const AfterRebuild& afterReload) {
+  std::string base = exeDir() + folder;
+  if (pathKind(base) != 1) createFolder(base);
+  writeWholeFile(base + kPathSep + "index2.txt", rebuildIndexText(folder));
+  index.clear();
+  index.load(dataFolder);
+  if (afterReload) afterReload();
+}
+
+void rebuildAllIndexes(KeywordIndex& index, const std::string& dataFolder,
+                       const AfterRebuild& afterReload) {
+  rebuildIndex("data", index, dataFolder, afterReload);
+  rebuildIndex("data2", index, dataFolder, afterReload);
+}
+
+}  // namespace tav

@@ -1,0 +1,30 @@
+// Regenerating "index2.txt" from the note files, which are the primary data.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "store/keyword_index.h"
+
+namespace tav {
+
+// Called after the index has been reloaded; the main window selects the
+// keyword box's text and gives it the focus.
+using AfterRebuild = std::function<void()>;
+
+// The index text of a data folder as its note files give it: one line per
+// file exactly one level below the folder, in listing order, each ended by
+// LF; "null" for a file that cannot be read, "null2" for one without "<k>".
+std::string rebuildIndexText(const std::string& folder);
+
+// Rewrites ExeDir + folder + "index2.txt" (creating the folder when missing),
+// then reloads index from dataFolder (unsaved changes are dropped) and calls
+// afterReload when it is set.
+void rebuildIndex(const std::string& folder, KeywordIndex& index, const std::string& dataFolder,
+                  const AfterRebuild& afterReload = {});
+
+// rebuildIndex for "data", then for "data2".
+void rebuildAllIndexes(KeywordIndex& index, const std::string& dataFolder,
+                       const AfterRebuild& afterReload = {});
+
+}  // namespace tav

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+#include "store/rebuild.h"
+#include "testsupport.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class Rebuild : public ::testing::Test {
+ protected:
+  std::string path(const std::string& folder, const std::string& rest = "") const {
+    return tmp.path(folder) + (rest.empty() ? "" : tav::kPathSep + rest);
+  }
+  void sub(const std::string& folder, const std::string& name) {
+    tav::createFolder(path(folder));
+    tav::createFolder(path(folder, name));
+  }
+  // Lines of an index text, sorted: the order is the file system's.
+  static Lines sortedLines(const std::string& text) {
+    Lines out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find('\n', start);
+      EXPECT_NE(end, std::string::npos) << "every line ends with LF";
+      if (end == std::string::npos) break;
+      out.push_back(text.substr(start, end - start));
+      start = end + 1;
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+  tavtest::TempExeDir tmp;
+  tav::KeywordIndex idx;
+};
+
+TEST_F(Rebuild, LinesComeFromTheNoteFilesByteForByte) {
+  sub("data", "a");
+  tavtest::writeFileBytes(path("data", "a/1"), "<k>会議,</k><f>12</f><c>1</c><n>議題</n>");
+  tavtest::writeFileBytes(path("data", "a/2"), "no keyword here");
+  tavtest::writeFileBytes(path("data", "a/3"), "<k>,,a,b,,</k><r>7</r><n>x</n>");
+  tavtest::writeFileBytes(path("data", "a/4"), "<k>empty parts</k><f></f><c></c><n></n>");
+  EXPECT_EQ(sortedLines(tav::rebuildIndexText("data")),
+            (Lines{"a/1,12,1,0,会議", "a/2,0,0,0,null2", "a/3,0,0,7,a,b",
+                   "a/4,,,0,empty parts"}));
+}
+
+TEST_F(Rebuild, OnlyFilesOneLevelDownAreIndexedAndUnreadableOnesStayVisible) {
+  sub("data", "a");
+  sub("data", "a/deeper");
+  sub("data", "ソフト");
+  tavtest::writeFileBytes(path("data", "loose.txt"), "<k>loose,</k>");
+  tavtest::writeFileBytes(path("data", "a/deeper/x"), "<k>deep,</k>");
+  tavtest::writeFileBytes(path("data", "ソフト/表"), "<k>表,</k><f>1</f><c>0</c><n>b</n>");
+  tavtest::writeFileBytes(path("data", "index2.txt"), "stale,0,0,0,old\n");
+  sub("data", "b");
+  const std::string held = path("data", "b/held");
+#ifdef _WIN32
+  tavtest::writeFileBytes(held, "<k>held,</k>");
+  tavtest::HeldFile holder(held);  // opened without sharing: cannot be read
+  ASSERT_TRUE(holder.holding());
+#else
+  ASSERT_EQ(::symlink("nowhere", held.c_str()), 0);  // listed, cannot be read
+#endif
+  EXPECT_EQ(sortedLines(tav::rebuildIndexText("data")),
+            (Lines{"b/held,0,0,0,null", "ソフト/表,1,0,0,表"}));
+}
+
+TEST_F(Rebuild, AllIndexesCreatesMissingFoldersReloadsAndCallsTheHook) {
+  sub("data", "a");
+  tavtest::writeFileBytes(path("data", "a/1"), "<k>one,</k><f>5</f><c>0</c><n>body</n>");
+  idx.load("data");
+  idx.storeNote("unsaved", "gone", "a/2", 0, false);  // dropped by the reload
+  int calls = 0;
+  tav::rebuildAllIndexes(idx, "data", [&] { ++calls; });
+  EXPECT_EQ(tavtest::readFileBytes(path("data", "index2.txt")), "a/1,5,0,0,one\n");
+  EXPECT_EQ(tav::pathKind(path("data2")), 1);
+  EXPECT_EQ(tav::pathKind(path("data2", "index2.txt")), 2);
+  EXPECT_EQ(tavtest::readFileBytes(path("data2", "index2.txt")), "");
+  EXPECT_GE(calls, 1);
+  ASSERT_EQ(idx.size(), 1u);
+  EXPECT_EQ(idx.at(0).recordText(), "a/1,5,0,0,one");
+  EXPECT_EQ(idx.findByKey("a/2"), nullptr);
+  tav::rebuildAllIndexes(idx, "data");  // no hook is fine
+  EXPECT_EQ(idx.size(), 1u);
+}
+
+TEST_F(Rebuild, WhatTheStoreWritesTheRebuildReadsBack) {
+  sub("data", "a");
+  idx.load("data");
+  idx.storeNote("本文\r\n二行目", "会議,予定,", "a/201111151234560000", 3, true);
+  idx.storeNote("x", "plain", "a/201111151234560001", 0, false);
+  ASSERT_TRUE(idx.save("data"));
+  std::string saved = tavtest::readFileBytes(path("data", "index2.txt"));
+  tav::rebuildIndex("data", idx, "data");
+  EXPECT_EQ(sortedLines(tavtest::readFileBytes(path("data", "index2.txt"))), sortedLines(saved));
+}
+
+}  // namespace
