@@ -2,6 +2,7 @@
 #include "app/app.h"
 
 #include "app/routes.h"
+#include "platform/platform.h"
 
 namespace tav {
 
@@ -33,13 +34,15 @@ bool registerClasses(HINSTANCE instance) {
   if (!RegisterClassA(&wc)) return false;
 
   WNDCLASSA child {};
-  child.lpfnWndProc = keywordBoxProc;
+  child.lpfnWndProc = DefWindowProcA;  // the note pop-up windows fill this in
   child.hInstance = instance;
   child.lpszClassName = "CHILD";
   return RegisterClassA(&child) != 0;
 }
 
 HWND createMainWindow(HINSTANCE instance) {
+  // The log folder exists by the time anyone can see the window.
+  createFolder(exePath("tavolinlog"));
   return CreateWindowExA(0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                          nullptr, instance, nullptr);

@@ -3,10 +3,14 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
+#include <vector>
 
 #include "settings/settings.h"
 #include "store/keyword_index.h"
+#include "ui/list_rows.h"
 
 namespace tav {
 
@@ -28,6 +32,34 @@ struct App {
   HWND checkButton = nullptr;
   HWND checkFilter = nullptr;
   HWND statusBar = nullptr;
+  bool controlsBuilt = false;
+
+  // The main menu and its sub-menus "編集", "履歴" and "ブックマーク".
+  HMENU menu = nullptr;
+  HMENU editMenu = nullptr;
+  HMENU historyMenu = nullptr;
+  HMENU bookmarkMenu = nullptr;
+  HFONT editorFont = nullptr;
+
+  // The controls' own window procedures, replaced by our subclasses.
+  WNDPROC keywordBoxOwn = nullptr;
+  WNDPROC noteEditorOwn = nullptr;
+  WNDPROC keywordListOwn = nullptr;
+  WNDPROC filterBoxOwn = nullptr;
+  WNDPROC checkButtonOwn = nullptr;
+
+  // What the keyword list shows: the matching index lines and the rows built
+  // from them (the list is virtual and asks for a row's texts as it draws).
+  std::vector<std::string> listLines;
+  std::vector<ListRow> listRows;
+  HIMAGELIST listImages = nullptr;
+
+  // Side lists, loaded at start and written at close.
+  std::vector<std::string> historyList;  // oldest first
+  int historyIndex = -1;
+  std::vector<std::string> bookmarkList;
+  std::vector<std::string> stampList;
+  std::vector<std::string> dirList;
 
   Settings settings;
   KeywordIndex index;
@@ -42,6 +74,16 @@ struct App {
 };
 
 App& app();
+
+// Ids of the main window's controls. The check filter keeps id 1: its
+// selection change arrives as WM_COMMAND with code 1, which re-opens the keyword.
+constexpr int kIdCheckFilter = 1;
+constexpr int kIdKeywordBox = 101;
+constexpr int kIdNoteEditor = 102;
+constexpr int kIdKeywordList = 103;
+constexpr int kIdFilterBox = 104;
+constexpr int kIdCheckButton = 105;
+constexpr int kIdStatusBar = 106;
 
 // Registers the main window class "タボリン" and the class "CHILD".
 bool registerClasses(HINSTANCE instance);

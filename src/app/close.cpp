@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/routes.h"
 #include "store/text_wnd.h"
+#include "ui/main_wnd.h"
 
 namespace tav {
 
@@ -11,6 +12,7 @@ void saveAtClose() {
   writeSettingsAtClose(a.settings, windowText(a.keywordBox));
   writeSideLists();
   stampEndTime(a.settings);
+  putBackControlProcs();
   if (a.settings.saveOnExit) a.index.saveAndClear(a.settings.dataFolder());
 }
 

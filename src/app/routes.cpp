@@ -1,26 +1,57 @@
-// Until the controls exist, the main window is an empty frame: these are the
-// places the keyword box, list, editor and side-list code fill in.
+// Where the main window hands work to the controls' code.
 #include "app/routes.h"
 
 #include "app/app.h"
+#include "app/menu_commands.h"
+#include "platform/platform.h"
+#include "ui/main_wnd.h"
+#include "ui/side_lists.h"
 
 namespace tav {
 
-void buildMainWindow(HWND) {
+void buildMainWindow(HWND main) { createMainControls(main); }
+
+void openKeywordFromBox() { openKeyword(); }
+
+void refreshList() { refreshListNow(); }
+
+// The search across notes comes with the search feature; until then a search
+// finds nothing and changes nothing.
+void searchAgain(int) {}
+
+void storeOpenNote() { saveNote(); }
+
+void writeSideLists() {
   App& a = app();
-  a.index.load(a.settings.dataFolder());
+  writeWholeFile(exePath("recent.txt"), recentFileText(a.historyList));
+  writeWholeFile(exePath("dir.txt"), dirFileText(a.dirList));
+  writeWholeFile(exePath("hanko.txt"), stampFileText(a.stampList));
 }
 
-void openKeywordFromBox() {}
-void refreshList() {}
-void searchAgain(int) {}
-void storeOpenNote() {}
-void writeSideLists() {}
+namespace {
 
-bool routeMainMessage(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+bool onKeyDown(HWND w, WPARAM wp) {
+  if (commonKeyDown(w, wp)) return true;
+  if (wp == VK_TAB || wp == VK_ESCAPE || (wp == 'K' && ctrlHeld())) focusFilterOrKeyword();
+  return true;
+}
 
-LRESULT CALLBACK keywordBoxProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-  return DefWindowProcA(w, msg, wp, lp);
+}  // namespace
+
+bool routeMainMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  *result = 0;
+  switch (msg) {
+    case WM_SIZE: layoutMainWindow(w, wp, lp); return false;
+    case WM_PAINT: paintMainWindow(w); return true;
+    case WM_NOTIFY: *result = listNotify(reinterpret_cast<NMHDR*>(lp)); return true;
+    case WM_KEYDOWN: return onKeyDown(w, wp);
+    case WM_COMMAND: runMenuCommand(w, wp, lp); return false;
+    case WM_MENUCHAR: *result = MNC_CLOSE << 16; return true;
+    case WM_MOUSEMOVE: *result = splitterMouseMove(w, lp); return true;
+    case WM_LBUTTONDOWN: SetCapture(w); return false;
+    case WM_LBUTTONUP: splitterButtonUp(w, wp, lp); return false;
+    default: return false;
+  }
 }
 
 }  // namespace tav

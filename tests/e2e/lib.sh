@@ -62,3 +62,21 @@ finish() {
   if [ "$FAILS" -eq 0 ]; then echo "all passed"; exit 0; fi
   echo "$FAILS failed"; exit 1
 }
+
+# Real key events into the Tavolin window (X focus set on its window first).
+xwin() { xdotool search --name '^Tavolin$' 2>/dev/null | head -n1; }
+focus_tavolin() {
+  ctl focus >/dev/null
+  local w; w=$(xwin)
+  [ -n "$w" ] && xdotool windowfocus --sync "$w" 2>/dev/null
+  sleep 0.3
+}
+keys() { xdotool key --delay 60 "$@"; sleep 0.4; }
+typed() { xdotool type --delay 60 "$1"; sleep 0.4; }
+
+# Text of a control of the main window by id: 101 keyword box, 102 editor.
+box_text() { ctl text 101; }
+editor_text() { ctl text 102; }
+
+# The one file in a folder (a note file), by name.
+only_file() { ls "$1" 2>/dev/null | head -n1; }

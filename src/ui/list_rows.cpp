@@ -1,0 +1,62 @@
+#include "ui/list_rows.h"
+
+#include "store/text.h"
+#include "ui/open_keyword.h"
+
+namespace tav {
+
+namespace {
+
+std::string_view keyOf(std::string_view line) { return line.substr(0, line.find(',')); }
+
+// Field 3 (the check flag) starts with "0": an unchecked note.
+bool uncheckedLine(std::string_view line) {
+  std::size_t p = 0;
+  for (int i = 0; i < 2; ++i) {
+    p = line.find(',', p);
+    if (p == std::string_view::npos) return false;
+    ++p;
+  }
+  return p < line.size() && line[p] == '0';
+}
+
+}  // namespace
+
+bool sameFolderGroup(std::string_view a, std::string_view b) {
+  std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+    if (a[i] == '/') return true;
+  }
+  return false;
+}
+
+std::vector<ListRow> buildRows(const std::vector<std::string>& lines) {
+  std::vector<ListRow> rows;
+  rows.reserve(lines.size() + lines.size() / 8 + 1);
+  std::string_view groupKey;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view key = keyOf(lines[i]);
+    auto n = static_cast<std::uint32_t>(i);
+    if (i == 0 || !sameFolderGroup(groupKey, key)) {
+      groupKey = key;
+      rows.push_back({n, true, RowIcon::Folder});
+    }
+    rows.push_back({n, false, uncheckedLine(lines[i]) ? RowIcon::Note : RowIcon::Checked});
+  }
+  return rows;
+}
+
+std::string rowText(const ListRow& row, const std::vector<std::string>& lines) {
+  if (row.line >= lines.size()) return std::string();
+  const std::string& line = lines[row.line];
+  if (row.header) return keyFolder(keyOf(line));
+  return commaTail(line, 5);
+}
+
+std::string rowKey(const ListRow& row, const std::vector<std::string>& lines) {
+  if (row.header || row.line >= lines.size()) return std::string();
+  return std::string(keyOf(lines[row.line]));
+}
+
+}  // namespace tav

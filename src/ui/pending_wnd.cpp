@@ -1,0 +1,26 @@
+// Not built yet: the search dialog, text commands, stamps, date insertion,
+// bookmark and "!go" pop-ups, history stepping and menu, note pop-up windows,
+// the settings and bookmark dialogs and the directory menu. Their keys and
+// commands already arrive here, so each feature fills in exactly one body.
+#include "ui/pending_wnd.h"
+
+namespace tav {
+
+void openSearchDialog(HWND, const std::string&) {}
+void jumpToNearest(HWND, bool) {}
+void runCommands(HWND) {}
+void stampCommand(HWND) {}
+void insertDate(HWND) {}
+void showBookmarkPopup(HWND) {}
+void showGoMenu(HWND) {}
+void navigateHistory(WPARAM) {}
+void openNoteWindows() {}
+void closeNoteWindows() {}
+void openSettingsDialog(HWND) {}
+void openBookmarkDialog(HWND) {}
+void jumpToKeyword(int) {}
+void showDirectoryMenu() {}
+void historyMenuChanged() {}
+void loadBookmarkMenu() {}
+
+}  // namespace tav

@@ -1,0 +1,29 @@
+// Features that are reached from keys and menu commands of the main window but
+// are built elsewhere: each is the one place its feature plugs in, and does
+// nothing until that feature exists.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace tav {
+
+void openSearchDialog(HWND control, const std::string& initial);  // Ctrl+F
+void jumpToNearest(HWND editor, bool forward);                    // Ctrl+Up / Ctrl+Down
+void runCommands(HWND editor);                                    // F4, F5, command 50010
+void stampCommand(HWND edit);                                     // Ctrl+T
+void insertDate(HWND edit);                                       // Ctrl+Shift+T
+void showBookmarkPopup(HWND editor);                              // Ctrl+M
+void showGoMenu(HWND editor);                                     // Ctrl+Shift+M
+void navigateHistory(WPARAM key);                                 // Alt+Left / Alt+Right
+void openNoteWindows();                                           // Ctrl+Enter
+void closeNoteWindows();                                          // before every saveNote
+void openSettingsDialog(HWND owner);                              // "設定"
+void openBookmarkDialog(HWND owner);                              // "編集" (bookmarks)
+void jumpToKeyword(int id);                                       // history and bookmark items
+void showDirectoryMenu();                                         // right click in the list
+void historyMenuChanged();                                        // after addToHistory
+void loadBookmarkMenu();                                          // at start
+
+}  // namespace tav

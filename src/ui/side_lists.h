@@ -1,0 +1,25 @@
+// The side lists kept across runs ("recent.txt", "dir.txt", "hanko.txt"):
+// their file texts and the plain list operations the main window needs.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tav {
+
+// The pieces of a side-list file (LF separated; a CR before the LF is dropped).
+std::vector<std::string> sideListFromText(std::string_view text);
+
+// "recent.txt": the newest 16 entries (the list is oldest first), oldest of
+// them first, each followed by LF.
+std::string recentFileText(const std::vector<std::string>& history);
+// "dir.txt": every entry, each followed by LF, in reverse list order.
+std::string dirFileText(const std::vector<std::string>& dirs);
+// "hanko.txt": every stamp followed by LF, in list order.
+std::string stampFileText(const std::vector<std::string>& stamps);
+
+// Puts keyword at the newest end of the history, moving an equal entry there.
+void addHistoryEntry(std::vector<std::string>& history, const std::string& keyword);
+
+}  // namespace tav

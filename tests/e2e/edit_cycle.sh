@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The edit-and-keep cycle with real key events: type a keyword, write a note,
+# a second keyword and note, close; the files hold the exact bytes; a restart
+# finds everything again. Then the same with "保存しないで終了".
+. "$(dirname "$0")/lib.sh"
+
+home=$(new_home "cycle")
+start_tavolin "$home"
+focus_tavolin
+expect_eq "$(sjis 'ここになにかキーワードを入力して下さい')" "$(box_text)" "hint text in an empty folder"
+
+typed "alpha"
+keys Return
+expect_eq "$(sjis '新規')" "$(ctl status 3)" "Enter on a new keyword starts a new note"
+typed "first note"
+keys Escape
+typed "beta"
+keys Return
+typed "second"
+expect_eq "second" "$(editor_text)" "the second note is in the editor"
+close_tavolin
+
+idx="$home/data/index2.txt"
+[ -f "$idx" ] || fail "no index2.txt"
+lines=$(wc -l <"$idx" | tr -d ' ')
+expect_eq "2" "$lines" "two index lines"
+alpha_key=$(grep -a ',alpha$' "$idx" | cut -d, -f1)
+beta_key=$(grep -a ',beta$' "$idx" | cut -d, -f1)
+[[ "$alpha_key" =~ ^default/[0-9]{18}$ ]] || fail "alpha key [$alpha_key]"
+[[ "$beta_key" =~ ^default/[0-9]{18}$ ]] || fail "beta key [$beta_key]"
+expect_eq "$alpha_key,10,0,0,alpha
+$beta_key,6,0,0,beta" "$(cat "$idx")" "index2.txt lines"
+grep -aq $'\r' "$idx" && fail "index2.txt holds a CR"
+expect_eq "<k>alpha,</k><f>10</f><c>0</c><n>first note</n>" "$(cat "$home/data/$alpha_key")" \
+  "alpha's note file"
+expect_eq "<k>beta,</k><f>6</f><c>0</c><n>second</n>" "$(cat "$home/data/$beta_key")" \
+  "beta's note file"
+expect_eq "beta" "$(ini_value "$home/init.ini" data)" "init.ini data is the last keyword"
+expect_eq "$(printf 'alpha\nbeta\n' | od -An -tx1)" "$(od -An -tx1 <"$home/recent.txt")" \
+  "recent.txt bytes"
+[ -f "$home/dir.txt" ] && [ ! -s "$home/dir.txt" ] || fail "dir.txt not written empty"
+[ -f "$home/hanko.txt" ] && [ ! -s "$home/hanko.txt" ] || fail "hanko.txt not written empty"
+
+# --- restart: the last keyword is back; typing the first one opens its note
+start_tavolin "$home"
+focus_tavolin
+expect_eq "beta" "$(box_text)" "the keyword box shows the last keyword"
+keys ctrl+a
+typed "alp"
+rows=$(ctl rows | tr -d '\r')
+expect_eq "default|
+alpha|$alpha_key" "$rows" "typing narrows the list"
+keys Return
+expect_eq "first note" "$(editor_text)" "Enter opens the note again"
+expect_eq "$(sjis '編集')" "$(ctl status 3)" "status after opening"
+keys ctrl+End
+typed "!"
+close_tavolin
+expect_eq "<k>alpha,</k><f>11</f><c>0</c><n>first note!</n>" "$(cat "$home/data/$alpha_key")" \
+  "an edit after a restart is kept"
+
+# --- exit without saving: side files written, no note or index change
+before=$(md5sum <"$idx")
+start_tavolin "$home"
+focus_tavolin
+keys ctrl+a
+typed "gamma"
+keys Return
+typed "lost"
+ctl command 40022 >/dev/null
+ctl gone 20 || fail "no exit after 保存しないで終了"
+for p in "${PIDS[@]}"; do wait "$p" 2>/dev/null; done
+PIDS=()
+expect_eq "$before" "$(md5sum <"$idx")" "index2.txt unchanged"
+expect_eq "2" "$(ls "$home/data/default" | wc -l | tr -d ' ')" "no new note file"
+expect_eq "gamma" "$(ini_value "$home/init.ini" data)" "init.ini still written"
+expect_eq "$(printf 'alpha\nbeta\nalp\ngamma\n' | od -An -tx1)" "$(od -An -tx1 <"$home/recent.txt")" \
+  "recent.txt still written"
+
+finish
