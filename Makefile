@@ -1,5 +1,6 @@
 # Tavolin: `make run` builds the program and starts it under Wine;
 # `make test` builds everything and runs every test. Both install what is missing.
+MAKEFLAGS += --no-print-directory
 BUILD ?= build
 JOBS ?= 2
 TAVOLIN_HOME ?= $(HOME)/Tavolin
