@@ -89,7 +89,7 @@ bool onKeyDown(HWND w, WPARAM wp, LPARAM lp) {
     case VK_ESCAPE: focusFilterOrKeyword(); return true;
     case VK_F3: searchAgain(1); return false;
     case VK_F4:
-    case VK_F5: runCommands(w); return false;
+    case VK_F5: runCommands(w); return !IsWindow(w);  // "!end" may have closed us
     default: break;
   }
   if (!ctrl) return false;
