@@ -23,6 +23,11 @@ std::string readOrDefault(const Settings& s, const char* key, const char* fallba
 
 }  // namespace
 
+const std::string& Settings::dataFolder() const {
+  static const std::string kData = "data", kData2 = "data2";
+  return current == kData2 ? kData2 : kData;
+}
+
 void loadSettings(Settings& s) {
   s.iniPath = exePath("init.ini");
   s.ctrl_T = textToInt(iniRead(kIni, "ctrl_T", "1", s.iniPath));

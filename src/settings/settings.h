@@ -33,8 +33,9 @@ struct Settings {
   bool inSearch = false;
   std::string currentDir;
 
-  // The data folder in use ("data" when the key holds anything else).
-  const std::string& dataFolder() const { return current; }
+  // The data folder in use: "data2" when the key says so, else "data". A
+  // hand-edited value such as "../x" must not lead every note path out of ExeDir.
+  const std::string& dataFolder() const;
 };
 
 // Reads "init.ini" of ExeDir, writes back the defaults of empty keys and runs

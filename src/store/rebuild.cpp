@@ -11,6 +11,7 @@ namespace {
 
 void appendLine(std::string& out, const std::string& sub, const std::string& file,
                 const std::optional<std::string>& text) {
+  const std::size_t from = out.size();
   out += sub;
   out += '/';
   out += file;
@@ -28,6 +29,10 @@ void appendLine(std::string& out, const std::string& sub, const std::string& fil
   } else {
     out += "0,0,0,null2";
   }
+  // A line break inside an element (or a "<k>" never closed, which runs to the
+  // end of the file) would split the line: it becomes a space, as in a stored keyword.
+  for (std::size_t i = from; i < out.size(); ++i)
+    if (out[i] == '\r' || out[i] == '\n') out[i] = ' ';
   out += '\n';
 }
 

@@ -15,14 +15,30 @@ expect_eq "data" "$(ini_value "$ini" current)" "current default written"
 grep -aq '^EndTime=' "$ini" && fail "EndTime written at a first start"
 [ -e "$home/start_end.log" ] && fail "start_end.log made at a first start"
 [ -d "$home/tavolinlog" ] || fail "no tavolinlog folder"
-expect_eq "Tavolin" "$(ctl title)" "title after start"
+expect_ctl title "Tavolin" "title after start"
+expect_ctl "text box" "$(sjis 'ここになにかキーワードを入力して下さい')" "hint in the keyword box of an empty index"
 
 # --- a second start with an argument hands it over and exits with 0
 (cd "$home" && wine ./Tavolin.exe "second start" >"$home/.out2" 2>&1 </dev/null)
 expect_eq "0" "$?" "second instance exit code"
-expect_eq "Tavolin" "$(ctl title)" "the first window's title is restored"
+expect_ctl title "Tavolin" "the first window's title is restored"
 close_tavolin
 grep -aq '^EndTime=' "$ini" || fail "no EndTime after close"
+
+# --- a second start whose argument is a known keyword: the first window shows
+# and opens that keyword, its title is "Tavolin" again, the second exits with 0
+home3=$(new_home "handoff")
+mkdir -p "$home3/data/default"
+sjis $'default/201111151234560000,0,0,0,会議\n' >"$home3/data/index2.txt"
+sjis '<k>会議,</k><f>0</f><c>0</c><n>議題</n>' >"$home3/data/default/201111151234560000"
+start_tavolin "$home3"
+expect_ctl "text box" "Hello" "the last keyword (default Hello) when the index is not empty"
+(cd "$home3" && wine ./Tavolin.exe "会議" >"$home3/.out2" 2>&1 </dev/null)
+expect_eq "0" "$?" "second instance with a known keyword exits with 0"
+expect_ctl "text box" "$(sjis '会議')" "the handed keyword is in the first window's keyword box"
+expect_ctl "text editor" "$(sjis '議題')" "the handed keyword's note is open"
+expect_ctl title "Tavolin" "title restored after the hand-off"
+close_tavolin
 
 # --- EndTime from an earlier day: two lines appended, backup set to today
 home2=$(new_home "dayone")

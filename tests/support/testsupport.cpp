@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 #include "platform/path.h"
@@ -56,7 +59,12 @@ void removeTree(const std::string& folder) {
   std::vector<std::string> dirs, files;
   tav::listFolder(base, dirs, 0);
   tav::listFolder(base, files, 1);
-  for (const auto& f : files) tav::deleteFile(base + f);
+  for (const auto& f : files) {
+#ifdef _WIN32
+    SetFileAttributesA((base + f).c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+    tav::deleteFile(base + f);
+  }
   for (const auto& d : dirs) removeTree(base + d);
   tav::removeFolder(base.substr(0, base.size() - 1));
 }
@@ -94,6 +102,24 @@ void HeldFile::release() {
   if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
 #endif
   handle_ = nullptr;
+}
+
+void setReadOnly(const std::string& path, bool readOnly) {
+#ifdef _WIN32
+  DWORD attrs = GetFileAttributesA(path.c_str());
+  ASSERT_NE(attrs, INVALID_FILE_ATTRIBUTES) << path;
+  attrs = readOnly ? (attrs | FILE_ATTRIBUTE_READONLY) : (attrs & ~FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), attrs)) << path;
+#else
+  ASSERT_EQ(::chmod(path.c_str(), readOnly ? 0444 : 0644), 0) << path;
+#endif
+}
+
+std::vector<std::string> filesIn(const std::string& folder) {
+  std::vector<std::string> out;
+  tav::listFolder(folder, out, 1);
+  std::sort(out.begin(), out.end());
+  return out;
 }
 
 void writeFileBytes(const std::string& path, const std::string& bytes) {

@@ -3,6 +3,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace tavtest {
 
@@ -54,6 +55,13 @@ class HeldFile {
  private:
   void* handle_ = nullptr;
 };
+
+// Sets or clears a file's read-only mark (no write permission on POSIX, the
+// read-only attribute on Windows).
+void setReadOnly(const std::string& path, bool readOnly);
+
+// Names of the files in a folder, sorted.
+std::vector<std::string> filesIn(const std::string& folder);
 
 // Writes bytes to a file directly (test set-up), failing the test on error.
 void writeFileBytes(const std::string& path, const std::string& bytes);

@@ -1,7 +1,6 @@
 // File and folder services on POSIX systems.
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,10 +39,49 @@ bool writeAll(int fd, std::string_view text) {
   return true;
 }
 
+std::size_t charLen(std::string_view s, std::size_t i) {
+  return isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+}
+
+char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+// Wildcard match of a file name with the rules of the Windows find calls:
+// '*' any run, '?' one character (a double-byte one too), ASCII letters
+// without case, no other special characters (so "[" is a plain character).
+bool wildMatch(std::string_view mask, std::string_view name) {
+  std::size_t m = 0, n = 0;
+  std::size_t starM = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && mask[m] == '*') {
+      starM = ++m;
+      starN = n;
+      continue;
+    }
+    if (m < mask.size()) {
+      std::size_t lm = charLen(mask, m), ln = charLen(name, n);
+      bool same = mask[m] == '?' ||
+                  (lm == ln && (lm == 2 ? mask.compare(m, 2, name.substr(n, 2)) == 0
+                                        : foldAscii(mask[m]) == foldAscii(name[n])));
+      if (same) {
+        m += lm;
+        n += ln;
+        continue;
+      }
+    }
+    if (starM == std::string_view::npos) return false;
+    m = starM;
+    starN += charLen(name, starN);
+    n = starN;
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
 }  // namespace
 
 std::optional<std::string> readWholeFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY);
+  // Non-blocking, so that a pipe standing in a folder cannot stall a listing's reader.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -69,12 +107,26 @@ std::optional<std::string> readWholeFile(const std::string& path) {
 }
 
 bool writeWholeFile(const std::string& path, std::string_view text) {
+  // A file the user made read-only stays as it is (as it does on Windows,
+  // where the rename is refused); a replaced file keeps its permissions.
+  struct stat st {};
+  const bool existed = ::stat(path.c_str(), &st) == 0;
+  if (existed && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) return false;
+  // The name holds the process id; a file left by a killed process of the
+  // same id is stepped over, not taken as a failed write.
   static unsigned counter = 0;
-  std::string tmp = folderOf(path) + ".~tav" + std::to_string(::getpid()) + "_" +
-                    std::to_string(++counter) + ".tmp";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+  std::string tmp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    tmp = folderOf(path) + ".~tav" + std::to_string(::getpid()) + "_" +
+          std::to_string(++counter) + ".tmp";
+    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
   if (fd < 0) return false;
-  bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
+  bool ok = writeAll(fd, text) &&
+            (!existed || !S_ISREG(st.st_mode) || ::fchmod(fd, st.st_mode & 07777) == 0) &&
+            ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(tmp.c_str());
@@ -127,12 +179,16 @@ void listFolder(const std::string& folder, std::vector<std::string>& out, int mo
 bool anyMatch(const std::string& pattern) {
   std::string folder = folderOf(pattern);
   std::string mask = fileNameOf(pattern);
+  // "*.*" and "name.*" also match names without an extension, as on Windows.
+  std::string bare;
+  if (mask.size() >= 2 && mask.compare(mask.size() - 2, 2, ".*") == 0)
+    bare = mask.substr(0, mask.size() - 2);
   DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
   if (!d) return false;
   bool found = false;
   while (dirent* e = ::readdir(d)) {
     if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-    if (::fnmatch(mask.c_str(), e->d_name, 0) == 0) {
+    if (wildMatch(mask, e->d_name) || (!bare.empty() && wildMatch(bare, e->d_name))) {
       found = true;
       break;
     }

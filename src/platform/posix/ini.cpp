@@ -3,6 +3,7 @@
 #include <cctype>
 #include <strings.h>
 
+#include "platform/path.h"
 #include "platform/platform.h"
 #include "platform/ini_text.h"
 
@@ -17,7 +18,13 @@ std::string iniRead(const std::string& section, const std::string& key,
     if (found) value = *found;
   }
   if (bufSize == 0) return std::string();
-  if (value.size() > bufSize - 1) value.resize(bufSize - 1);
+  // Cut to the buffer, never inside a double-byte character (the Windows
+  // call leaves such a character out whole).
+  if (value.size() > bufSize - 1) {
+    std::size_t cut = bufSize - 1;
+    if (!isCharStart(value, cut)) --cut;
+    value.resize(cut);
+  }
   return value;
 }
 

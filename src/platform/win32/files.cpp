@@ -65,11 +65,25 @@ std::optional<std::string> readWholeFile(const std::string& path) {
 }
 
 bool writeWholeFile(const std::string& path, std::string_view text) {
+  // A read-only file is refused at once rather than after the retries below.
+  DWORD attrs = GetFileAttributesA(path.c_str());
+  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) &&
+      !(attrs & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  // The name holds the process id; a file left by a killed process of the
+  // same id is stepped over, not taken as a failed write.
   static unsigned counter = 0;
-  std::string tmp = folderOf(path) + "~tav" + std::to_string(GetCurrentProcessId()) + "_" +
-                    std::to_string(++counter) + ".tmp";
-  HANDLE h = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::string tmp;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
+    tmp = folderOf(path) + "~tav" + std::to_string(GetCurrentProcessId()) + "_" +
+          std::to_string(++counter) + ".tmp";
+    h = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                    nullptr);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
+      return false;
+  }
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = writeAll(h, text) && FlushFileBuffers(h);
   ok = CloseHandle(h) && ok;

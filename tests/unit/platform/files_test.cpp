@@ -3,6 +3,13 @@
 
 #include <algorithm>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "platform/platform.h"
 #include "testsupport.h"
 
@@ -75,6 +82,68 @@ TEST(Files, FileHeldByAnotherProgramIsNotReplaced) {
   std::vector<std::string> files;
   tav::listFolder(t.dir(), files, 1);
   EXPECT_EQ(files, std::vector<std::string>{"held.txt"});
+}
+
+// A file the user marked read-only is not replaced, on either platform.
+TEST(Files, ReadOnlyFileIsNotReplaced) {
+  TempExeDir t;
+  std::string f = t.path("init.ini");
+  ASSERT_TRUE(tav::writeWholeFile(f, "[ini]\r\ndata=mine\r\n"));
+  tavtest::setReadOnly(f, true);
+  EXPECT_FALSE(tav::writeWholeFile(f, "replaced"));
+  EXPECT_EQ(tavtest::readFileBytes(f), "[ini]\r\ndata=mine\r\n");
+  EXPECT_EQ(tavtest::filesIn(t.dir()), std::vector<std::string>{"init.ini"});
+  tavtest::setReadOnly(f, false);
+  EXPECT_TRUE(tav::writeWholeFile(f, "replaced"));
+  EXPECT_EQ(tavtest::readFileBytes(f), "replaced");
+}
+
+// The temporary file's name holds the process id; one left behind by a killed
+// process that had the same id must not make every later write fail.
+TEST(Files, LeftoverTemporaryFileOfAnEarlierProcessIsSteppedOver) {
+  TempExeDir t;
+#ifdef _WIN32
+  const std::string prefix = "~tav" + std::to_string(GetCurrentProcessId()) + "_";
+#else
+  const std::string prefix = ".~tav" + std::to_string(::getpid()) + "_";
+#endif
+  for (int n = 1; n <= 90; ++n) tavtest::writeFileBytes(t.path(prefix + std::to_string(n) + ".tmp"), "");
+  EXPECT_TRUE(tav::writeWholeFile(t.path("note"), "body"));
+  EXPECT_EQ(tavtest::readFileBytes(t.path("note")), "body");
+  EXPECT_EQ(tavtest::filesIn(t.dir()).size(), 91u) << "no temporary file of ours is left";
+}
+
+#ifndef _WIN32
+TEST(Files, ReplacedFileKeepsItsPermissions) {
+  TempExeDir t;
+  std::string f = t.path("private");
+  ASSERT_TRUE(tav::writeWholeFile(f, "a"));
+  ASSERT_EQ(::chmod(f.c_str(), 0600), 0);
+  ASSERT_TRUE(tav::writeWholeFile(f, "b"));
+  struct stat st {};
+  ASSERT_EQ(::stat(f.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+#endif
+
+// Wildcards as the Windows find calls read them: '*' and '?' (one character,
+// double-byte ones too), letters without case, "*.*" also for names without a
+// dot, and no other special characters.
+TEST(Files, WildcardsMatchAsOnWindows) {
+  TempExeDir t;
+  ASSERT_TRUE(tav::writeWholeFile(t.path("noext"), ""));
+  ASSERT_TRUE(tav::writeWholeFile(t.path("a[1].txt"), ""));
+  ASSERT_TRUE(tav::writeWholeFile(t.path("表.log"), ""));
+  EXPECT_TRUE(tav::anyMatch(t.path("*.*")));
+  EXPECT_TRUE(tav::anyMatch(t.path("noext.*")));
+  EXPECT_TRUE(tav::anyMatch(t.path("NOEXT")));
+  EXPECT_TRUE(tav::anyMatch(t.path("a[1].txt"))) << "brackets are plain characters";
+  EXPECT_TRUE(tav::anyMatch(t.path("*.TXT")));
+  EXPECT_TRUE(tav::anyMatch(t.path("?.log"))) << "? matches one double-byte character";
+  EXPECT_FALSE(tav::anyMatch(t.path("??.log")));
+  EXPECT_FALSE(tav::anyMatch(t.path("a1*")));
+  EXPECT_FALSE(tav::anyMatch(t.path("*.doc")));
+  EXPECT_FALSE(tav::anyMatch(t.path("missing") + tav::kPathSep + "*.*"));
 }
 
 TEST(Files, FoldersKindsAndListing) {

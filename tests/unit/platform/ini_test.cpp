@@ -29,6 +29,18 @@ TEST(Ini, ValuesAreCutToTheBuffer) {
   EXPECT_EQ(tav::iniRead("ini", "backup", "", ini, 9), "20111115");
 }
 
+// A cut never splits a double-byte character, and the text holds no NUL.
+TEST(Ini, CutKeepsDoubleByteCharactersWhole) {
+  TempExeDir t;
+  std::string ini = t.path("init.ini");
+  std::string v;
+  for (int i = 0; i < 130; ++i) v += "表";
+  tavtest::writeFileBytes(ini, "[ini]\r\ndata=" + v + "\r\nwarp=a" + v + "\r\n");
+  EXPECT_EQ(tav::iniRead("ini", "data", "", ini), v.substr(0, 254));
+  EXPECT_EQ(tav::iniRead("ini", "warp", "", ini), "a" + v.substr(0, 254));
+  EXPECT_EQ(tav::iniRead("ini", "data", "", ini, 4), "表");
+}
+
 TEST(Ini, WriteReplacesOneKeyAndKeepsTheRest) {
   TempExeDir t;
   std::string ini = t.path("init.ini");
@@ -48,6 +60,42 @@ TEST(Ini, WriteReplacesOneKeyAndKeepsTheRest) {
   EXPECT_EQ(text.find("data=old"), std::string::npos);
   // The new key joins its own section, not the end of the file.
   EXPECT_LT(text.find("defdir=default"), text.find("[etc]"));
+}
+
+// Blanks around names and values, enclosing quotes and a last line without a
+// line end read alike through the Windows calls and our own reader; a write
+// replaces the spaced key rather than adding a second one.
+TEST(Ini, BlanksQuotesAndLastLineWithoutLineEnd) {
+  TempExeDir t;
+  std::string ini = t.path("init.ini");
+  tavtest::writeFileBytes(ini, "[ini]\r\n  data  =  two words  \r\nwarp=\"☆, ★\"\r\n"
+                               "defdir=\r\n[etc]\r\nbackup=20111115");
+  EXPECT_EQ(tav::iniRead("ini", "data", "", ini), "two words");
+  EXPECT_EQ(tav::iniRead("ini", "warp", "", ini), "☆, ★");
+  EXPECT_EQ(tav::iniRead("ini", "defdir", "default", ini), "") << "an empty value is no default";
+  EXPECT_EQ(tav::iniRead("etc", "backup", "", ini), "20111115");
+
+  ASSERT_TRUE(tav::iniWrite("ini", "data", "new", ini));
+  ASSERT_TRUE(tav::iniWrite("etc", "EndTime", "2011/11/15 08:00:00", ini));
+  EXPECT_EQ(tav::iniRead("ini", "data", "", ini), "new");
+  EXPECT_EQ(tav::iniRead("etc", "backup", "", ini), "20111115");
+  EXPECT_EQ(tav::iniRead("etc", "EndTime", "", ini), "2011/11/15 08:00:00");
+  std::string text = tavtest::readFileBytes(ini);
+  EXPECT_EQ(text.find("two words"), std::string::npos);
+  EXPECT_EQ(text.find("data"), text.rfind("data")) << "one data key:\n" << text;
+}
+
+// A read-only "init.ini" is left as it is; reads still work.
+TEST(Ini, ReadOnlyFileIsNotWritten) {
+  TempExeDir t;
+  std::string ini = t.path("init.ini");
+  const std::string bytes = "[ini]\r\ndata=mine\r\n";
+  tavtest::writeFileBytes(ini, bytes);
+  tavtest::setReadOnly(ini, true);
+  EXPECT_FALSE(tav::iniWrite("ini", "data", "other", ini));
+  EXPECT_EQ(tavtest::readFileBytes(ini), bytes);
+  EXPECT_EQ(tav::iniRead("ini", "data", "", ini), "mine");
+  tavtest::setReadOnly(ini, false);
 }
 
 TEST(Ini, WriteCreatesTheFile) {

@@ -150,4 +150,58 @@ TEST(Settings, ReadOnlyFolderOrFileDoesNotCrash) {
   EXPECT_EQ(tav::pathKind(t.path("init.ini")), 1);
 }
 
+// A read-only "init.ini" (here with an empty defdir) is read, never replaced:
+// the defaults hold in memory, the file keeps its bytes, no temporary file stays.
+TEST(Settings, ReadOnlyIniKeepsItsBytes) {
+  TempExeDir t;
+  FakeClock clock(localSeconds(2011, 11, 15, 9, 0, 0));
+  const std::string bytes = "[ini]\r\ndefdir=\r\ndata=会議\r\nEndTime=2011/11/14 18:00:00\r\n";
+  tavtest::writeFileBytes(t.path("init.ini"), bytes);
+  tavtest::setReadOnly(t.path("init.ini"), true);
+  tav::Settings s;
+  tav::loadSettings(s);
+  EXPECT_EQ(s.defdir, "default");
+  EXPECT_EQ(s.data, "会議");
+  tav::writeSettingsAtClose(s, "other");
+  tav::stampEndTime(s);
+  EXPECT_EQ(tavtest::readFileBytes(t.path("init.ini")), bytes);
+  EXPECT_EQ(tavtest::filesIn(t.dir()), (std::vector<std::string>{"init.ini", "start_end.log"}));
+  tavtest::setReadOnly(t.path("init.ini"), false);
+}
+
+// ExeDir below a folder whose name has 0x5C trail bytes (表 95 5C, ソ 83 5C).
+TEST(Settings, ExeDirWithTrailByte0x5CInItsName) {
+  TempExeDir t("表ソ");
+  FakeClock clock(localSeconds(2011, 11, 15, 8, 55, 40));
+  tavtest::writeFileBytes(t.path("init.ini"), "[ini]\r\nEndTime=2011/11/14 18:02:11\r\n");
+  tav::Settings s;
+  tav::loadSettings(s);
+  EXPECT_EQ(s.iniPath, t.path("init.ini"));
+  EXPECT_EQ(ini(t, "ini", "defdir"), "default");
+  EXPECT_EQ(ini(t, "etc", "backup"), "20111115");
+  EXPECT_EQ(tavtest::readFileBytes(t.path("start_end.log")),
+            "2011/11/14 18:02:11\r\n2011/11/15 08:55:40\r\n");
+  ASSERT_TRUE(tav::createFolder(t.path("tavolinlog")));
+  tav::appendDailyLog("notepad");
+  EXPECT_EQ(tavtest::readFileBytes(t.path("tavolinlog") + tav::kPathSep + "20111115.log"),
+            "notepad\n");
+  EXPECT_EQ(tavtest::filesIn(t.dir()), (std::vector<std::string>{"init.ini", "start_end.log"}));
+}
+
+// Every note path is built on the data folder: a hand-edited "current" that
+// is neither "data" nor "data2" must not lead outside ExeDir.
+TEST(Settings, DataFolderIsDataOrData2) {
+  TempExeDir t;
+  tavtest::writeFileBytes(t.path("init.ini"), "[ini]\r\ncurrent=..\r\n");
+  tav::Settings s;
+  tav::loadSettings(s);
+  EXPECT_EQ(s.dataFolder(), "data");
+  s.current = "data2";
+  EXPECT_EQ(s.dataFolder(), "data2");
+  s.current = "../../etc";
+  EXPECT_EQ(s.dataFolder(), "data");
+  tav::writeSettingsAtClose(s, "x");
+  EXPECT_EQ(ini(t, "ini", "current"), "../../etc") << "the stored value itself is kept";
+}
+
 }  // namespace

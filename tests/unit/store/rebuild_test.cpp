@@ -54,6 +54,19 @@ TEST_F(Rebuild, LinesComeFromTheNoteFilesByteForByte) {
                    "a/4,,,0,empty parts"}));
 }
 
+// A line break inside an element, or a "<k>" that is never closed (a plain
+// text that happens to hold it), must not split the note's index line.
+TEST_F(Rebuild, LineBreaksInElementsDoNotSplitTheLine) {
+  sub("data", "a");
+  tavtest::writeFileBytes(path("data", "a/1"), "<k>two\r\nlines,</k><f>3</f><c>1</c><n>x</n>");
+  tavtest::writeFileBytes(path("data", "a/2"), "see <k>\nb/evil,0,0,0,injected\n");
+  EXPECT_EQ(sortedLines(tav::rebuildIndexText("data")),
+            (Lines{"a/1,3,1,0,two  lines", "a/2,0,0,0, b/evil,0,0,0,injected "}));
+  tav::rebuildIndex("data", idx, "data");
+  EXPECT_EQ(idx.size(), 2u);
+  EXPECT_EQ(idx.findByKey("b/evil"), nullptr);
+}
+
 TEST_F(Rebuild, OnlyFilesOneLevelDownAreIndexedAndUnreadableOnesStayVisible) {
   sub("data", "a");
   sub("data", "a/deeper");
