@@ -339,28 +339,29 @@ void KeywordIndex::forEachKeywordMatch(std::string_view query, Fn&& fn) const {
   }
 }
 
-std::size_t KeywordIndex::collectMatchEntries(std::string_view query,
-                                              std::vector<const IndexEntry*>& out,
-                                              std::string_view grep, int checkFilter) {
+template <typename Fn>
+void KeywordIndex::forEachListedMatch(std::string_view query, std::string_view grep,
+                                      int checkFilter, Fn&& fn) {
   forEachKeywordMatch(query, [&](std::size_t i) {
     IndexEntry* e = entries_[i];
     if (e->status == EntryStatus::Deleted) return;
     if (checkFilter != kAnyCheck && static_cast<std::uint32_t>(checkFilter) != e->checked) return;
     if (!grep.empty() && !e->bodyContainsAll(grep, folder_)) return;
-    out.push_back(e);
+    fn(e);
   });
+}
+
+std::size_t KeywordIndex::collectMatchEntries(std::string_view query,
+                                              std::vector<const IndexEntry*>& out,
+                                              std::string_view grep, int checkFilter) {
+  forEachListedMatch(query, grep, checkFilter, [&](IndexEntry* e) { out.push_back(e); });
   return out.size();
 }
 
 std::size_t KeywordIndex::collectMatches(std::string_view query, std::vector<std::string>& out,
                                          std::string_view grep, int checkFilter) {
-  forEachKeywordMatch(query, [&](std::size_t i) {
-    IndexEntry* e = entries_[i];
-    if (e->status == EntryStatus::Deleted) return;
-    if (checkFilter != kAnyCheck && static_cast<std::uint32_t>(checkFilter) != e->checked) return;
-    if (!grep.empty() && !e->bodyContainsAll(grep, folder_)) return;
-    out.emplace_back(e->lineView());
-  });
+  forEachListedMatch(query, grep, checkFilter,
+                     [&](IndexEntry* e) { out.emplace_back(e->lineView()); });
   return out.size();
 }
 

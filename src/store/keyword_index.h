@@ -116,6 +116,10 @@ class KeywordIndex {
   // Calls fn(i) for every entry whose keyword matches the query, in list order.
   template <typename Fn>
   void forEachKeywordMatch(std::string_view query, Fn&& fn) const;
+  // The entries the list shows: keyword match, not deleted, check filter, grep.
+  template <typename Fn>
+  void forEachListedMatch(std::string_view query, std::string_view grep, int checkFilter,
+                          Fn&& fn);
   bool keyTaken(const std::string& key) const;
 
   // Entries live in storage_ (stable addresses, allocated in blocks) and are
