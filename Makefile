@@ -35,8 +35,8 @@ run: win
 	@echo "Starting $(TAVOLIN_HOME)/Tavolin.exe"
 	@cd "$(TAVOLIN_HOME)" && $(CURDIR)/scripts/with-wine wine ./Tavolin.exe
 
-bench: host
-	@scripts/run-bench $(HOST)
+bench: host win
+	@scripts/run-bench $(HOST) $(WIN)
 
 dist: win
 	@scripts/make-dist $(WIN)

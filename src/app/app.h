@@ -40,6 +40,9 @@ struct App {
   HMENU historyMenu = nullptr;
   HMENU bookmarkMenu = nullptr;
   HFONT editorFont = nullptr;
+  // The size the rounded window region was made for: a layout at the same
+  // size keeps it instead of making an equal one on every key release.
+  SIZE regionSize {-1, -1};
 
   // The controls' own window procedures, replaced by our subclasses.
   WNDPROC keywordBoxOwn = nullptr;
@@ -50,8 +53,9 @@ struct App {
 
   // What the keyword list shows: the matching index lines and the rows built
   // from them (the list is virtual and asks for a row's texts as it draws).
-  std::vector<std::string> listLines;
+  LineTable listLines;
   std::vector<ListRow> listRows;
+  std::vector<const IndexEntry*> listHits;  // reused by every refill
   HIMAGELIST listImages = nullptr;
 
   // Side lists, loaded at start and written at close.
@@ -75,15 +79,17 @@ struct App {
 
 App& app();
 
-// Ids of the main window's controls. The check filter keeps id 1: its
-// selection change arrives as WM_COMMAND with code 1, which re-opens the keyword.
+// Ids of the main window's controls. Several share an id: the program reaches
+// its controls by handle, never by id. The check filter's id 1 matters: its
+// selection change arrives as WM_COMMAND with id 1 and code 1, which falls to
+// the command handler's last case and re-opens the keyword.
+constexpr int kIdKeywordBox = 1;
+constexpr int kIdNoteEditor = 0;
+constexpr int kIdKeywordList = 1;
+constexpr int kIdFilterBox = 1;
+constexpr int kIdCheckButton = 0;
 constexpr int kIdCheckFilter = 1;
-constexpr int kIdKeywordBox = 101;
-constexpr int kIdNoteEditor = 102;
-constexpr int kIdKeywordList = 103;
-constexpr int kIdFilterBox = 104;
-constexpr int kIdCheckButton = 105;
-constexpr int kIdStatusBar = 106;
+constexpr int kIdStatusBar = 1;
 
 // Registers the main window class "タボリン" and the class "CHILD".
 bool registerClasses(HINSTANCE instance);

@@ -76,7 +76,7 @@ std::vector<JumpItem> jumpMenuItems(std::string_view text, const std::vector<std
     label += jumpLabel(k);
     label += ' ';
     label += restOfLine(text, p);
-    items.push_back({label, p, p == 0 ? -1 : static_cast<int>(p)});
+    items.push_back({label, p, p == 0 ? static_cast<int>(text.size()) + 1 : static_cast<int>(p)});
   }
   return items;
 }

@@ -29,7 +29,10 @@ EditState insertDroppedFiles(const EditState& e, const std::vector<std::string>&
 struct JumpItem {
   std::string label;     // "&", label character, " ", rest of the line
   std::size_t position;  // where the mark stands
-  int id;                // command id: the position, -1 for position 0
+  // Command id: the position; for position 0, which as an id would mean
+  // "nothing chosen", a value past the text (as -1 is to the menu's owner,
+  // but the menu system itself also reports a chosen -1 as nothing chosen).
+  int id;
 };
 
 // Every occurrence of every word (ASCII case folded unless matchCase), in

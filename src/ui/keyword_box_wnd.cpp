@@ -251,7 +251,10 @@ void openKeyword() {
     case OpenDecision::Kind::Open: openOne(d); break;
     case OpenDecision::Kind::List:
       EnableWindow(a.keywordList, TRUE);
-      fillList(std::move(results));
+      // Emptying the list first also drops a selection left from earlier, so
+      // that the list's focus selects the first row.
+      clearList();
+      fillList(results);
       setStatus(3, "一覧表示");
       SetFocus(a.keywordList);
       showList(true);

@@ -147,27 +147,86 @@ void clearList() {
   SendMessageA(a.keywordList, LVM_DELETEALLITEMS, 0, 0);
 }
 
-void fillList(std::vector<std::string> lines) {
+namespace {
+
+// The rows are built from listLines; the list is told only their number and
+// asks for the texts of the rows it draws.
+void showRows() {
   App& a = app();
-  a.listLines = std::move(lines);
-  a.listRows = buildRows(a.listLines);
+  buildRows(a.listLines, a.listRows);
   SendMessageA(a.keywordList, LVM_SETITEMCOUNT, a.listRows.size(), 0);
   InvalidateRect(a.keywordList, nullptr, TRUE);
 }
 
-void refreshListNow() {
+void clearRowState(HWND list, UINT which, UINT state) {
+  LVITEMA it {};
+  it.stateMask = state;
+  for (int r = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, which)); r >= 0;
+       r = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, r, which))) {
+    SendMessageA(list, LVM_SETITEMSTATE, r, reinterpret_cast<LPARAM>(&it));
+  }
+}
+
+// The rows of listLines in place of the old ones, left as deleting all items
+// and inserting the new ones would leave them: nothing selected or focused,
+// scrolled to the top. The list is told the new count once, and not at all
+// when it stays, instead of passing through an empty list: every change of
+// the count redraws the scroll bar, which under load is the dearest step of
+// a key release.
+void replaceRows() {
+  App& a = app();
+  HWND list = a.keywordList;
+  clearRowState(list, LVNI_SELECTED, LVIS_SELECTED);
+  clearRowState(list, LVNI_FOCUSED, LVIS_FOCUSED);
+  SendMessageA(list, LVM_SETSELECTIONMARK, 0, -1);
+  const std::size_t before = a.listRows.size();
+  buildRows(a.listLines, a.listRows);
+  if (a.listRows.size() != before ||
+      static_cast<std::size_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) != before) {
+    SendMessageA(list, LVM_SETITEMCOUNT, a.listRows.size(),
+                 LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  }
+  if (SendMessageA(list, LVM_GETTOPINDEX, 0, 0) > 0) {
+    SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
+  }
+  InvalidateRect(list, nullptr, TRUE);
+}
+
+}  // namespace
+
+void fillList(const std::vector<std::string>& lines) {
+  App& a = app();
+  a.listLines.clear();
+  for (const std::string& l : lines) a.listLines.add(l);
+  showRows();
+}
+
+void (*listRefreshed)() = nullptr;
+
+namespace {
+
+void refillFromIndex() {
   App& a = app();
   std::string kw = windowText(a.keywordBox);
   std::string grep = windowText(a.filterBox);
-  clearList();
-  std::vector<std::string> results;
-  a.index.collectMatches(kw, results, grep, checkFilterNow());
-  if (results.empty()) return;
+  a.listLines.clear();
+  a.listHits.clear();
+  a.index.collectMatchEntries(kw, a.listHits, grep, checkFilterNow());
+  for (const IndexEntry* e : a.listHits) a.listLines.add(e->lineView());
+  a.listHits.clear();
+  replaceRows();
+  if (a.listLines.empty()) return;
   EnableWindow(a.keywordList, TRUE);
-  fillList(std::move(results));
   setStatus(3, "一覧表示");
   showList(true);
   a.settings.historyAddEnabled = true;
+}
+
+}  // namespace
+
+void refreshListNow() {
+  refillFromIndex();
+  if (listRefreshed) listRefreshed();
 }
 
 LRESULT listNotify(NMHDR* hdr) {
@@ -206,7 +265,7 @@ void openSelectedNote() {
 void setCheckedForListedNotes(char mark) {
   App& a = app();
   for (const ListRow& row : a.listRows) {
-    std::string key = rowKey(row, a.listLines);
+    std::string key = rowKey(row, a.listLines).substr(0, 255);
     a.index.setChecked(key, mark);
   }
   refreshListNow();

@@ -31,30 +31,44 @@ bool sameFolderGroup(std::string_view a, std::string_view b) {
   return false;
 }
 
-std::vector<ListRow> buildRows(const std::vector<std::string>& lines) {
-  std::vector<ListRow> rows;
+LineTable::LineTable(const std::vector<std::string>& lines) {
+  for (const std::string& l : lines) add(l);
+}
+
+LineTable::LineTable(std::initializer_list<std::string_view> lines) {
+  for (std::string_view l : lines) add(l);
+}
+
+void buildRows(const LineTable& lines, std::vector<ListRow>& rows) {
+  rows.clear();
   rows.reserve(lines.size() + lines.size() / 8 + 1);
   std::string_view groupKey;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string_view key = keyOf(lines[i]);
+    std::string_view line = lines[i];
+    std::string_view key = keyOf(line);
     auto n = static_cast<std::uint32_t>(i);
     if (i == 0 || !sameFolderGroup(groupKey, key)) {
       groupKey = key;
       rows.push_back({n, true, RowIcon::Folder});
     }
-    rows.push_back({n, false, uncheckedLine(lines[i]) ? RowIcon::Note : RowIcon::Checked});
+    rows.push_back({n, false, uncheckedLine(line) ? RowIcon::Note : RowIcon::Checked});
   }
+}
+
+std::vector<ListRow> buildRows(const LineTable& lines) {
+  std::vector<ListRow> rows;
+  buildRows(lines, rows);
   return rows;
 }
 
-std::string rowText(const ListRow& row, const std::vector<std::string>& lines) {
+std::string rowText(const ListRow& row, const LineTable& lines) {
   if (row.line >= lines.size()) return std::string();
-  const std::string& line = lines[row.line];
+  std::string_view line = lines[row.line];
   if (row.header) return keyFolder(keyOf(line));
   return commaTail(line, 5);
 }
 
-std::string rowKey(const ListRow& row, const std::vector<std::string>& lines) {
+std::string rowKey(const ListRow& row, const LineTable& lines) {
   if (row.header || row.line >= lines.size()) return std::string();
   return std::string(keyOf(lines[row.line]));
 }

@@ -5,11 +5,43 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tav {
+
+// The matched index lines, copied into one buffer: a refill of 100,000 lines
+// costs one copy of their bytes, and clear() keeps the memory for the next.
+class LineTable {
+ public:
+  LineTable() = default;
+  LineTable(const std::vector<std::string>& lines);  // NOLINT: tests and callers pass vectors
+  LineTable(std::initializer_list<std::string_view> lines);
+  void clear() {
+    bytes_.clear();
+    ends_.clear();
+  }
+  void reserve(std::size_t lines, std::size_t bytes) {
+    ends_.reserve(lines);
+    bytes_.reserve(bytes);
+  }
+  void add(std::string_view line) {
+    bytes_.append(line.data(), line.size());
+    ends_.push_back(static_cast<std::uint32_t>(bytes_.size()));
+  }
+  std::size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  std::string_view operator[](std::size_t i) const {
+    std::uint32_t from = i == 0 ? 0 : ends_[i - 1];
+    return std::string_view(bytes_).substr(from, ends_[i] - from);
+  }
+
+ private:
+  std::string bytes_;
+  std::vector<std::uint32_t> ends_;
+};
 
 enum class RowIcon : std::uint8_t { Folder = 0, Note = 1, Checked = 2 };
 
@@ -23,11 +55,13 @@ struct ListRow {
 // have at the same position?
 bool sameFolderGroup(std::string_view a, std::string_view b);
 
-std::vector<ListRow> buildRows(const std::vector<std::string>& lines);
+std::vector<ListRow> buildRows(const LineTable& lines);
+// The same into rows, whose memory is reused.
+void buildRows(const LineTable& lines, std::vector<ListRow>& rows);
 
 // Column 0: the sub-folder for a header, the keyword for a note.
-std::string rowText(const ListRow& row, const std::vector<std::string>& lines);
+std::string rowText(const ListRow& row, const LineTable& lines);
 // Column 1: "" for a header (which marks it everywhere), the key for a note.
-std::string rowKey(const ListRow& row, const std::vector<std::string>& lines);
+std::string rowKey(const ListRow& row, const LineTable& lines);
 
 }  // namespace tav

@@ -120,8 +120,8 @@ void createMainControls(HWND main) {
   a.filterBoxOwn = subclass(a.filterBox, filterBoxProc);
   a.checkButton = child(main, "BUTTON", "チェック", BS_AUTOCHECKBOX, 0, 0, 100, 30, kIdCheckButton);
   a.checkButtonOwn = subclass(a.checkButton, checkButtonProc);
-  a.checkFilter = child(main, "COMBOBOX", nullptr, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL, 0, 0,
-                        300, 300, kIdCheckFilter);
+  a.checkFilter = child(main, "COMBOBOX", nullptr, CBS_DROPDOWNLIST | CBS_SORT, 0, 0, 300, 300,
+                        kIdCheckFilter);
   for (const char* item : {"指定なし", "チェックあり", "チェックなし"}) {
     SendMessageA(a.checkFilter, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   }
@@ -162,7 +162,10 @@ void layoutMainWindow(HWND main, WPARAM wp, LPARAM lp) {
   SendMessageA(a.statusBar, WM_SIZE, wp, lp);
   RECT wr;
   GetWindowRect(main, &wr);
-  HRGN rgn = CreateRoundRectRgn(0, 0, wr.right - wr.left, wr.bottom - wr.top, 20, 20);
+  SIZE size {wr.right - wr.left, wr.bottom - wr.top};
+  if (size.cx == a.regionSize.cx && size.cy == a.regionSize.cy) return;
+  a.regionSize = size;
+  HRGN rgn = CreateRoundRectRgn(0, 0, size.cx, size.cy, 20, 20);
   SetWindowRgn(main, rgn, TRUE);  // the window owns the region from here on
 }
 

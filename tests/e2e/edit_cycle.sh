@@ -2,22 +2,29 @@
 # The edit-and-keep cycle with real key events: type a keyword, write a note,
 # a second keyword and note, close; the files hold the exact bytes; a restart
 # finds everything again. Then the same with "保存しないで終了".
+# Every step waits for its effect (text, status, focus) instead of sleeping.
 . "$(dirname "$0")/lib.sh"
 
 home=$(new_home "cycle")
 start_tavolin "$home"
-focus_tavolin
-expect_eq "$(sjis 'ここになにかキーワードを入力して下さい')" "$(box_text)" "hint text in an empty folder"
+expect_ctl "text box" "$(sjis 'ここになにかキーワードを入力して下さい')" "hint text in an empty folder"
+focus_tavolin box
 
 typed "alpha"
+expect_ctl "text box" "alpha" "the keyword is typed over the selected hint"
 keys Return
-expect_eq "$(sjis '新規')" "$(ctl status 3)" "Enter on a new keyword starts a new note"
+expect_ctl "status 3" "$(sjis '新規')" "Enter on a new keyword starts a new note"
+expect_ctl focused editor "the editor has the focus"
 typed "first note"
+expect_ctl "text editor" "first note" "the first note is typed"
 keys Escape
+expect_ctl focused box "Esc goes back to the keyword box"
 typed "beta"
+expect_ctl "text box" "beta" "the second keyword is typed"
 keys Return
+expect_ctl focused editor "the editor has the focus again"
 typed "second"
-expect_eq "second" "$(editor_text)" "the second note is in the editor"
+expect_ctl "text editor" "second" "the second note is in the editor"
 close_tavolin
 
 idx="$home/data/index2.txt"
@@ -43,18 +50,20 @@ expect_eq "$(printf 'alpha\nbeta\n' | od -An -tx1)" "$(od -An -tx1 <"$home/recen
 
 # --- restart: the last keyword is back; typing the first one opens its note
 start_tavolin "$home"
-focus_tavolin
-expect_eq "beta" "$(box_text)" "the keyword box shows the last keyword"
+expect_ctl "text box" "beta" "the keyword box shows the last keyword"
+focus_tavolin box
 keys ctrl+a
 typed "alp"
-rows=$(ctl rows | tr -d '\r')
-expect_eq "default|
-alpha|$alpha_key" "$rows" "typing narrows the list"
+expect_ctl "text box" "alp" "the keyword is typed over the old one"
+expect_ctl rows "default|
+alpha|$alpha_key" "typing narrows the list"
 keys Return
-expect_eq "first note" "$(editor_text)" "Enter opens the note again"
-expect_eq "$(sjis '編集')" "$(ctl status 3)" "status after opening"
+expect_ctl "text editor" "first note" "Enter opens the note again"
+expect_ctl "status 3" "$(sjis '編集')" "status after opening"
+expect_ctl focused editor "the opened note has the focus"
 keys ctrl+End
 typed "!"
+expect_ctl "text editor" "first note!" "the edit is in the editor"
 close_tavolin
 expect_eq "<k>alpha,</k><f>11</f><c>0</c><n>first note!</n>" "$(cat "$home/data/$alpha_key")" \
   "an edit after a restart is kept"
@@ -62,15 +71,18 @@ expect_eq "<k>alpha,</k><f>11</f><c>0</c><n>first note!</n>" "$(cat "$home/data/
 # --- exit without saving: side files written, no note or index change
 before=$(md5sum <"$idx")
 start_tavolin "$home"
-focus_tavolin
+expect_ctl "text box" "alpha" "the keyword box shows the last keyword again"
+focus_tavolin box
 keys ctrl+a
 typed "gamma"
+expect_ctl "text box" "gamma" "a third keyword is typed"
 keys Return
+expect_ctl focused editor "the new note has the focus"
 typed "lost"
+expect_ctl "text editor" "lost" "the third note is typed"
 ctl command 40022 >/dev/null
-ctl gone 20 || fail "no exit after 保存しないで終了"
-for p in "${PIDS[@]}"; do wait "$p" 2>/dev/null; done
-PIDS=()
+ctl gone "$WAIT" || fail "no exit after 保存しないで終了"
+wait_processes
 expect_eq "$before" "$(md5sum <"$idx")" "index2.txt unchanged"
 expect_eq "2" "$(ls "$home/data/default" | wc -l | tr -d ' ')" "no new note file"
 expect_eq "gamma" "$(ini_value "$home/init.ini" data)" "init.ini still written"

@@ -24,12 +24,20 @@ new_home() {
   echo "$dir"
 }
 
+# How long any one wait may take: generous, because CI runs this on a busy
+# two-core machine where starting a Wine program alone can take seconds.
+WAIT=${TAV_E2E_WAIT:-60}
+
 # Starts Tavolin in a home folder in the background and waits for its window.
 start_tavolin() {
   local dir=$1; shift
   (cd "$dir" && exec wine ./Tavolin.exe "$@" >"$dir/.out" 2>&1 </dev/null) &
   PIDS+=($!)
-  ctl wait 30 >/dev/null || fail "the main window did not appear"
+  if ! ctl wait "$WAIT" >/dev/null; then
+    # Every later step would only wait out its time: stop here.
+    fail "the main window did not appear"
+    finish
+  fi
 }
 
 # Runs tavctl; its output (code page 932 bytes) goes to stdout.
@@ -41,9 +49,23 @@ ctl() {
   return $rc
 }
 
+# Waits until a query of tavctl prints the expected text; fails the check
+# with what it printed last otherwise. what: "text box", "status 3", "focused",
+# "rows", "title".
+expect_ctl() {  # what expected description
+  local got
+  # As hex: Wine would read code page 932 bytes on the command line as UTF-8.
+  local hex; hex=$(printf '%s' "$2" | od -An -tx1 | tr -d ' \n')
+  if got=$(ctl expect "$1" "hex:$hex" "$WAIT"); then pass "$3"; else fail "$3: expected [$2], got [$got]"; fi
+}
+
 # Closes the running Tavolin and waits for its process.
 close_tavolin() {
-  ctl close >/dev/null || fail "the window did not close"
+  ctl close "$WAIT" >/dev/null || fail "the window did not close"
+  wait_processes
+}
+
+wait_processes() {
   for p in "${PIDS[@]}"; do wait "$p" 2>/dev/null; done
   PIDS=()
 }
@@ -63,20 +85,39 @@ finish() {
   echo "$FAILS failed"; exit 1
 }
 
-# Real key events into the Tavolin window (X focus set on its window first).
+# Real key events into the Tavolin window. The X focus must be on its
+# window before a key is sent, or the key is lost: focus_tavolin asks Wine and
+# the X server for it and waits until both agree, and retries, since under
+# load the focus hand-over (there is no window manager) can take a while or
+# be undone by a window that appears late.
 xwin() { xdotool search --name '^Tavolin$' 2>/dev/null | head -n1; }
-focus_tavolin() {
-  ctl focus >/dev/null
-  local w; w=$(xwin)
-  [ -n "$w" ] && xdotool windowfocus --sync "$w" 2>/dev/null
-  sleep 0.3
+x_focused() {  # true when the X input focus is on the Tavolin window
+  local w f
+  w=$(xwin); f=$(xdotool getwindowfocus 2>/dev/null)
+  [ -n "$w" ] && [ "$w" == "$f" ]
 }
-keys() { xdotool key --delay 60 "$@"; sleep 0.4; }
-typed() { xdotool type --delay 60 "$1"; sleep 0.4; }
+focus_tavolin() {  # [control that must have the keyboard focus]
+  local want=${1:-} try
+  for try in 1 2 3 4 5 6 7 8 9 10; do
+    ctl focus >/dev/null
+    local w; w=$(xwin)
+    [ -n "$w" ] && timeout 10 xdotool windowfocus --sync "$w" >/dev/null 2>&1
+    if x_focused; then
+      if [ -z "$want" ] || ctl expect focused "$want" 5 >/dev/null; then return 0; fi
+    fi
+    sleep 0.5
+  done
+  fail "could not give the Tavolin window the keyboard focus"
+  return 1
+}
+# Keys and text are sent only while the window holds the X focus; the caller
+# then waits for their effect (expect_ctl), never for a fixed time.
+keys() { x_focused || focus_tavolin; xdotool key --delay 40 "$@"; }
+typed() { x_focused || focus_tavolin; xdotool type --delay 40 "$1"; }
 
-# Text of a control of the main window by id: 101 keyword box, 102 editor.
-box_text() { ctl text 101; }
-editor_text() { ctl text 102; }
+# Text of a control of the main window: the keyword box or the editor.
+box_text() { ctl text box; }
+editor_text() { ctl text editor; }
 
 # The one file in a folder (a note file), by name.
 only_file() { ls "$1" 2>/dev/null | head -n1; }

@@ -1,13 +1,21 @@
 // Drives a running Tavolin from outside, for the end-to-end scripts:
 //   tavctl wait [seconds]      wait until the main window exists
 //   tavctl title               print the main window's title
-//   tavctl text ID             print the text of the child control with id ID
+//   tavctl text NAME           print the text of a control: box, editor, filter
 //   tavctl close               close the main window (WM_CLOSE) and wait
 //   tavctl gone [seconds]      wait until no main window exists
 //   tavctl focus               bring the main window to the front and activate it
+//   tavctl focused             print the control with the keyboard focus (box,
+//                              editor, list, filter, main or none)
 //   tavctl status PART         print the text of a part of the status bar
 //   tavctl rows                print the keyword list's rows, "column 0|column 1" a line
 //   tavctl command ID          post a menu command (WM_COMMAND) to the main window
+//   tavctl expect WHAT VALUE [seconds]
+//                              wait until WHAT ("text NAME", "status PART",
+//                              "focused" or "rows", one argument) prints VALUE
+//                              (VALUE may be "hex:" and its bytes in hex);
+//                              on a time-out print what it printed last, exit 1
+// Controls are found by class and place, not by id (several share an id).
 // Texts are printed as they are (code page 932 bytes). Exit 0 on success.
 #include <windows.h>
 #include <commctrl.h>
@@ -73,17 +81,53 @@ class Remote {
   void* mem_ = nullptr;
 };
 
-constexpr int kKeywordList = 103;
-constexpr int kStatusBar = 106;
+// The main window's controls by name: the editor is the multi-line edit
+// control, the keyword box the single-line one at the left, the filter box
+// the other one.
+HWND control(HWND main, const std::string& name) {
+  HWND found = nullptr;
+  int foundX = 0;
+  for (HWND c = GetWindow(main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    char cls[64] = {0};
+    GetClassNameA(c, cls, sizeof cls);
+    std::string k = cls;
+    if (name == "list" && k == "SysListView32") return c;
+    if (name == "status" && k == "msctls_statusbar32") return c;
+    if (lstrcmpiA(cls, "Edit") != 0) continue;
+    bool multi = (GetWindowLongA(c, GWL_STYLE) & ES_MULTILINE) != 0;
+    if (name == "editor" && multi) return c;
+    if (multi || (name != "box" && name != "filter")) continue;
+    RECT r;
+    GetWindowRect(c, &r);
+    bool better = !found || (name == "box" ? r.left < foundX : r.left > foundX);
+    if (better) {
+      found = c;
+      foundX = r.left;
+    }
+  }
+  return found;
+}
 
-int printStatus(HWND main, int part) {
-  HWND bar = GetDlgItem(main, kStatusBar);
+std::string focusedName(HWND main) {
+  GUITHREADINFO gi {};
+  gi.cbSize = sizeof gi;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &gi) || !gi.hwndFocus) {
+    return "none";
+  }
+  for (const char* n : {"box", "editor", "filter", "list"}) {
+    if (control(main, n) == gi.hwndFocus) return n;
+  }
+  return gi.hwndFocus == main ? "main" : "other";
+}
+
+bool statusText(HWND main, int part, std::string& out) {
+  HWND bar = control(main, "status");
+  if (!bar) return false;
   Remote r(bar);
-  if (!bar || !r.ok()) return 1;
+  if (!r.ok()) return false;
   SendMessageA(bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(r.at(0)));
-  std::string t = r.text(0);
-  std::fwrite(t.data(), 1, t.size(), stdout);
-  return 0;
+  out = r.text(0);
+  return true;
 }
 
 std::string cell(HWND list, Remote& r, int row, int column) {
@@ -96,16 +140,74 @@ std::string cell(HWND list, Remote& r, int row, int column) {
   return r.text(1024);
 }
 
-int printRows(HWND main) {
-  HWND list = GetDlgItem(main, kKeywordList);
+bool rowsText(HWND main, std::string& out) {
+  HWND list = control(main, "list");
+  if (!list) return false;
   Remote r(list);
-  if (!list || !r.ok()) return 1;
+  if (!r.ok()) return false;
+  out.clear();
   int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    std::string line = cell(list, r, i, 0) + "|" + cell(list, r, i, 1) + "\n";
-    std::fwrite(line.data(), 1, line.size(), stdout);
+  for (int i = 0; i < n; ++i) out += cell(list, r, i, 0) + "|" + cell(list, r, i, 1) + "\n";
+  return true;
+}
+
+// What one query prints; false when it cannot be asked.
+bool query(HWND w, const std::string& what, std::string& out) {
+  if (what == "title") {
+    out = textOf(w);
+    return true;
   }
-  return 0;
+  if (what == "focused") {
+    out = focusedName(w);
+    return true;
+  }
+  if (what == "rows") return rowsText(w, out);
+  std::size_t sp = what.find(' ');
+  if (sp == std::string::npos) return false;
+  std::string kind = what.substr(0, sp), arg = what.substr(sp + 1);
+  if (kind == "status") return statusText(w, std::atoi(arg.c_str()), out);
+  if (kind == "text") {
+    HWND c = control(w, arg);
+    if (!c) return false;
+    out = textOf(c);
+    return true;
+  }
+  return false;
+}
+
+void print(const std::string& t) { std::fwrite(t.data(), 1, t.size(), stdout); }
+
+// Rows end with a line end each; the scripts' texts come without the last one.
+std::string trimmed(std::string s) {
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+  return s;
+}
+
+// "hex:" followed by the bytes in hex: texts in code page 932 cannot pass a
+// UTF-8 command line unchanged.
+std::string unhex(const std::string& arg) {
+  if (arg.compare(0, 4, "hex:") != 0) return arg;
+  std::string out;
+  for (std::size_t i = 4; i + 1 < arg.size(); i += 2) {
+    out += static_cast<char>(std::strtol(arg.substr(i, 2).c_str(), nullptr, 16));
+  }
+  return out;
+}
+
+int expect(const std::string& what, const std::string& wanted, double seconds) {
+  const std::string value = unhex(wanted);
+  std::string last = "<no window>";
+  for (int i = 0; i <= seconds * 10; ++i) {
+    HWND w = mainWindow();
+    std::string got;
+    if (w && query(w, what, got)) {
+      if (trimmed(got) == trimmed(value)) return 0;
+      last = got;
+    }
+    Sleep(100);
+  }
+  print(last);
+  return 1;
 }
 
 }  // namespace
@@ -116,34 +218,26 @@ int main(int argc, char** argv) {
   double seconds = argc > 2 ? std::atof(argv[2]) : 20.0;
   if (cmd == "wait") return waitFor(true, seconds);
   if (cmd == "gone") return waitFor(false, seconds);
+  if (cmd == "expect" && argc > 3) return expect(argv[2], argv[3], argc > 4 ? std::atof(argv[4]) : 20);
   HWND w = mainWindow();
   if (!w) return 1;
-  if (cmd == "title") {
-    std::string t = textOf(w);
-    std::fwrite(t.data(), 1, t.size(), stdout);
-    return 0;
-  }
-  if (cmd == "text" && argc > 2) {
-    HWND c = GetDlgItem(w, std::atoi(argv[2]));
-    if (!c) return 1;
-    std::string t = textOf(c);
-    std::fwrite(t.data(), 1, t.size(), stdout);
-    return 0;
-  }
   if (cmd == "focus") {
     SetForegroundWindow(w);
     SetActiveWindow(w);
     return 0;
   }
-  if (cmd == "status" && argc > 2) return printStatus(w, std::atoi(argv[2]));
-  if (cmd == "rows") return printRows(w);
   if (cmd == "command" && argc > 2) {
     PostMessageA(w, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), 0), 0);
     return 0;
   }
   if (cmd == "close") {
     PostMessageA(w, WM_CLOSE, 0, 0);
-    return waitFor(false, 20);
+    return waitFor(false, seconds);
   }
-  return 2;
+  std::string what = cmd;
+  if ((cmd == "text" || cmd == "status") && argc > 2) what += std::string(" ") + argv[2];
+  std::string out;
+  if (!query(w, what, out)) return 2;
+  print(out);
+  return 0;
 }

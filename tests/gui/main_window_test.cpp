@@ -3,10 +3,14 @@
 // are set on this thread's keyboard state, as real input would leave them.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app.h"
@@ -439,4 +443,452 @@ TEST_F(MainWindow, EndOfSessionSavesLikeAClose) {
   EXPECT_EQ("<k>banana,</k><f>0</f><c>0</c><n>ripe</n>", file(std::string("data\\") + kB1));
   DestroyWindow(main_);
   main_ = nullptr;
+}
+
+// ---- window paths: controls as built, splitter, jump menu, dropped files,
+// menu item states, and the commands that show modal boxes.
+
+namespace {
+
+// What a modal box showed, and the button that answered it.
+struct BoxSeen {
+  bool seen = false;
+  std::string caption, text;
+  bool hasOwner = false;
+  bool ok = false, cancel = false, yes = false, no = false;
+};
+BoxSeen g_box;
+int g_answer = IDOK;
+
+BOOL CALLBACK findBox(HWND w, LPARAM found) {
+  char cls[32] = {0};
+  GetClassNameA(w, cls, sizeof cls);
+  if (std::string(cls) == "#32770" && IsWindowVisible(w)) {
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Runs inside the message box's own loop: reads the box, then presses g_answer.
+void CALLBACK answerBox(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND box = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), findBox, reinterpret_cast<LPARAM>(&box));
+  if (!box) return;  // not shown yet: the timer fires again
+  KillTimer(nullptr, id);
+  g_box.seen = true;
+  g_box.caption = tav::windowText(box);
+  g_box.text = tav::windowText(GetDlgItem(box, 0xFFFF));
+  g_box.hasOwner = GetWindow(box, GW_OWNER) != nullptr;
+  g_box.ok = GetDlgItem(box, IDOK) != nullptr;
+  g_box.cancel = GetDlgItem(box, IDCANCEL) != nullptr;
+  g_box.yes = GetDlgItem(box, IDYES) != nullptr;
+  g_box.no = GetDlgItem(box, IDNO) != nullptr;
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(g_answer, BN_CLICKED), 0);
+}
+
+// Sends a menu command whose handling may show a modal box, answering it.
+void commandAnswering(HWND main, int command, int answer) {
+  g_box = BoxSeen();
+  g_answer = answer;
+  UINT_PTR t = SetTimer(nullptr, 0, 100, answerBox);
+  SendMessageA(main, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  KillTimer(nullptr, t);
+  pump();
+}
+
+// What the jump menu offered, and the mnemonic typed to choose an item.
+struct MenuSeen {
+  bool seen = false;
+  std::vector<std::string> labels;
+  std::vector<int> ids;
+};
+MenuSeen g_menu;
+char g_menuChoice = 0;
+
+void CALLBACK answerMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND popup = FindWindowA("#32768", nullptr);
+  if (!popup || !IsWindowVisible(popup)) return;
+  KillTimer(nullptr, id);
+  HMENU m = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+  g_menu.seen = true;
+  for (int i = 0; m && i < GetMenuItemCount(m); ++i) {
+    char label[256] = {0};
+    GetMenuStringA(m, i, label, sizeof label, MF_BYPOSITION);
+    g_menu.labels.push_back(label);
+    g_menu.ids.push_back(static_cast<int>(GetMenuItemID(m, i)));
+  }
+  if (g_menuChoice) PostMessageA(popup, WM_CHAR, static_cast<unsigned char>(g_menuChoice), 0);
+  else EndMenu();
+}
+
+// A key in the editor that may open a pop-up menu; choice is the mnemonic to
+// type in it (0: close it without choosing).
+void keyWithMenu(HWND editor, WPARAM vk, char choice) {
+  g_menu = MenuSeen();
+  g_menuChoice = choice;
+  UINT_PTR t = SetTimer(nullptr, 0, 100, answerMenu);
+  SendMessageA(editor, WM_KEYDOWN, vk, 1);
+  KillTimer(nullptr, t);
+  pump();
+}
+
+bool grayed(UINT command) {
+  return (GetMenuState(app().menu, command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
+std::pair<DWORD, DWORD> selection(HWND edit) {
+  DWORD s = 0, e = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  return {s, e};
+}
+
+RECT childRect(HWND main, HWND c) {
+  RECT r;
+  GetWindowRect(c, &r);
+  MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::string className(HWND w) {
+  char cls[64] = {0};
+  GetClassNameA(w, cls, sizeof cls);
+  return cls;
+}
+
+}  // namespace
+
+TEST_F(MainWindow, ControlsAreBuiltWithTheirClassesStylesIdsAndTexts) {
+  start();
+  tav::App& a = app();
+  struct Want {
+    HWND w;
+    const char* cls;
+    LONG style;
+    int id;
+  };
+  const Want wants[] = {
+      // The edit control takes WS_BORDER out of its style and draws the border itself.
+      {a.keywordBox, "Edit", WS_CHILD | WS_VISIBLE, 1},
+      {a.noteEditor, "Edit", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL, 0},
+      {a.keywordList, "SysListView32", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 1},
+      {a.filterBox, "Edit", WS_CHILD | WS_VISIBLE, 1},
+      {a.checkButton, "Button", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 0},
+      {a.checkFilter, "ComboBox", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_SORT, 1},
+      {a.statusBar, "msctls_statusbar32", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_BOTTOM, 1},
+  };
+  for (const Want& w : wants) {
+    ASSERT_NE(nullptr, w.w);
+    EXPECT_EQ(0, lstrcmpiA(w.cls, className(w.w).c_str())) << className(w.w);
+    LONG style = GetWindowLongA(w.w, GWL_STYLE);
+    EXPECT_EQ(w.style, style & w.style) << w.cls << " style " << std::hex << style;
+    EXPECT_EQ(w.id, GetDlgCtrlID(w.w)) << w.cls;
+  }
+  // Long lines wrap: no horizontal scrolling in the editor.
+  EXPECT_EQ(0, GetWindowLongA(a.noteEditor, GWL_STYLE) & (WS_HSCROLL | ES_AUTOHSCROLL));
+  EXPECT_TRUE(IsWindowEnabled(a.filterBox));
+  EXPECT_EQ("チェック", tav::windowText(a.checkButton));
+  EXPECT_GT(SendMessageA(a.noteEditor, EM_GETLIMITTEXT, 0, 0), 0x10000);
+
+  LOGFONTA lf {};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(a.noteEditor, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+  EXPECT_EQ("MS 明朝", std::string(lf.lfFaceName));
+  EXPECT_EQ(14, lf.lfHeight);
+  EXPECT_EQ(400, lf.lfWeight);
+  EXPECT_EQ(SHIFTJIS_CHARSET, lf.lfCharSet);
+  EXPECT_EQ(FF_ROMAN, lf.lfPitchAndFamily);
+
+  std::vector<std::string> items;
+  for (int i = 0; i < SendMessageA(a.checkFilter, CB_GETCOUNT, 0, 0); ++i) {
+    char t[64] = {0};
+    SendMessageA(a.checkFilter, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(t));
+    items.push_back(t);
+  }
+  EXPECT_EQ((std::vector<std::string>{"チェックあり", "チェックなし", "指定なし"}), items);
+  EXPECT_EQ(2, SendMessageA(a.checkFilter, CB_GETCURSEL, 0, 0));
+
+  int parts[8] = {0};
+  ASSERT_EQ(4, SendMessageA(a.statusBar, SB_GETPARTS, 8, reinterpret_cast<LPARAM>(parts)));
+  EXPECT_EQ(160, parts[0]);
+  EXPECT_EQ(300, parts[1]);
+  EXPECT_EQ(400, parts[2]);
+  EXPECT_EQ(-1, parts[3]);
+  EXPECT_EQ("ステータスバー", statusText(0));
+
+  const char* headers[] = {"キー", "キーワード"};
+  for (int c = 0; c < 2; ++c) {
+    char t[64] = {0};
+    LVCOLUMNA col {};
+    col.mask = LVCF_TEXT | LVCF_FMT;
+    col.pszText = t;
+    col.cchTextMax = sizeof t;
+    ASSERT_TRUE(SendMessageA(a.keywordList, LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(&col)));
+    EXPECT_EQ(headers[c], std::string(t));
+    EXPECT_EQ(LVCFMT_LEFT, col.fmt & LVCFMT_JUSTIFYMASK);
+  }
+  EXPECT_EQ(0, SendMessageA(a.keywordList, LVM_GETCOLUMNWIDTH, 1, 0));
+
+  // Rounded corners: the region leaves out the window's very corner.
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(ERROR, GetWindowRgn(main_, rgn));
+  RECT wr;
+  GetWindowRect(main_, &wr);
+  EXPECT_FALSE(PtInRegion(rgn, 0, 0));
+  EXPECT_TRUE(PtInRegion(rgn, (wr.right - wr.left) / 2, (wr.bottom - wr.top) / 2));
+  DeleteObject(rgn);
+
+  EXPECT_EQ(0x10000, SendMessageA(main_, WM_MENUCHAR, 'x', 0));
+  EXPECT_TRUE(grayed(IDM_CHANGE_KEY));
+  EXPECT_TRUE(grayed(IDM_CHANGE_DIR));
+}
+
+TEST_F(MainWindow, SplitterTakesTheListWidthWhereTheButtonIsReleased) {
+  start(threeNotes());
+  tav::App& a = app();
+  SetFocus(a.keywordBox);
+  SetWindowTextA(a.keywordBox, "");
+  type(a.keywordBox, "a");
+  ASSERT_EQ(200, a.settings.listWidth);
+  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  HCURSOR sizeWE = LoadCursorA(nullptr, IDC_SIZEWE);
+
+  SetCursor(arrow);
+  SendMessageA(main_, WM_MOUSEMOVE, 0, MAKELPARAM(194, 100));  // not within 5 px
+  EXPECT_EQ(arrow, GetCursor());
+  SendMessageA(main_, WM_MOUSEMOVE, 0, MAKELPARAM(203, 100));
+  EXPECT_EQ(sizeWE, GetCursor());
+  SendMessageA(main_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(203, 100));
+  EXPECT_EQ(main_, GetCapture());
+  SendMessageA(main_, WM_LBUTTONUP, 0, MAKELPARAM(300, 100));
+  EXPECT_EQ(nullptr, GetCapture());
+  EXPECT_EQ(300, a.settings.sideSize2);
+  EXPECT_EQ(300, a.settings.listWidth);
+  EXPECT_EQ(300, childRect(main_, a.keywordList).right);
+  EXPECT_EQ(305, childRect(main_, a.noteEditor).left);
+  EXPECT_EQ(300, SendMessageA(a.keywordList, LVM_GETCOLUMNWIDTH, 0, 0));
+
+  // Released too near an edge: the width stays, the layout still runs.
+  SendMessageA(main_, WM_MOUSEMOVE, 0, MAKELPARAM(301, 100));
+  SendMessageA(main_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(301, 100));
+  SendMessageA(main_, WM_LBUTTONUP, 0, MAKELPARAM(10, 100));
+  EXPECT_EQ(300, a.settings.listWidth);
+
+  // With the list hidden the edge never offers the resize cursor.
+  SetWindowTextA(a.keywordBox, "banana");
+  key(a.keywordBox, VK_RETURN);
+  ASSERT_EQ(0, a.settings.listWidth);
+  EXPECT_EQ(5, childRect(main_, a.noteEditor).left);
+  SetCursor(arrow);
+  SendMessageA(main_, WM_MOUSEMOVE, 0, MAKELPARAM(2, 100));
+  EXPECT_EQ(arrow, GetCursor());
+  SendMessageA(main_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 100));
+  SendMessageA(main_, WM_LBUTTONUP, 0, MAKELPARAM(150, 100));
+  EXPECT_EQ(0, a.settings.listWidth);
+  EXPECT_EQ(300, a.settings.sideSize2);
+}
+
+TEST_F(MainWindow, JumpMenuOffersEveryMarkAndMovesTheCaretToTheChosenOne) {
+  start(threeNotes());
+  tav::App& a = app();
+  SetFocus(a.keywordBox);
+  SetWindowTextA(a.keywordBox, "banana");
+  key(a.keywordBox, VK_RETURN);
+  // ★ at byte 0, ☆ at 8, ・ at 15.
+  SetWindowTextA(a.noteEditor, "★top\r\nx☆mid\r\n・end");
+  SendMessageA(a.noteEditor, EM_SETSEL, 3, 3);
+  {
+    Held ctrl(VK_CONTROL);
+    keyWithMenu(a.noteEditor, 'O', '1');
+  }
+  ASSERT_TRUE(g_menu.seen);
+  EXPECT_EQ((std::vector<std::string>{"&0 ★top", "&1 ☆mid", "&2 ・end"}), g_menu.labels);
+  EXPECT_EQ((std::vector<int>{21, 8, 15}), g_menu.ids);  // 21: past the text
+  EXPECT_EQ((std::pair<DWORD, DWORD>{8, 8}), selection(a.noteEditor));
+  {
+    Held ctrl(VK_CONTROL);
+    keyWithMenu(a.noteEditor, 'O', '0');  // the mark at position 0
+  }
+  EXPECT_EQ((std::pair<DWORD, DWORD>{0, 0}), selection(a.noteEditor));
+
+  // Ctrl+Shift+O lists the search words, and nothing while there are none.
+  a.settings.searchText.clear();
+  {
+    Held ctrl(VK_CONTROL);
+    Held shift(VK_SHIFT);
+    keyWithMenu(a.noteEditor, 'O', 0);
+  }
+  EXPECT_FALSE(g_menu.seen);
+  a.settings.searchText = "END,mid";
+  {
+    Held ctrl(VK_CONTROL);
+    Held shift(VK_SHIFT);
+    keyWithMenu(a.noteEditor, 'O', 0);
+  }
+  EXPECT_EQ((std::vector<std::string>{"&0 mid", "&1 end"}), g_menu.labels);
+}
+
+TEST_F(MainWindow, DroppedFilesLandOnLinesOfTheirOwnInFrontOfTheCaret) {
+  start(threeNotes());
+  tav::App& a = app();
+  SetFocus(a.keywordBox);
+  SetWindowTextA(a.keywordBox, "banana");
+  key(a.keywordBox, VK_RETURN);
+  SetWindowTextA(a.noteEditor, "note\r\n");
+  SendMessageA(a.noteEditor, EM_SETSEL, 6, 6);
+  // Two files as the shell reports them: a path with a space, then one without.
+  std::string names = std::string("C:\\my docs\\a.txt") + '\0' + "C:\\表\\b.txt" + '\0' + '\0';
+  HGLOBAL h = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+  auto* df = static_cast<DROPFILES*>(GlobalLock(h));
+  df->pFiles = sizeof(DROPFILES);
+  df->fWide = FALSE;
+  memcpy(reinterpret_cast<char*>(df) + sizeof(DROPFILES), names.data(), names.size());
+  GlobalUnlock(h);
+  SendMessageA(a.noteEditor, WM_DROPFILES, reinterpret_cast<WPARAM>(h), 0);
+  EXPECT_EQ("note\r\nC:\\表\\b.txt\r\n\"C:\\my docs\\a.txt\"\r\n", tav::windowText(a.noteEditor));
+  EXPECT_EQ((std::pair<DWORD, DWORD>{6, 6}), selection(a.noteEditor));
+}
+
+TEST_F(MainWindow, KeyChangeItemsAreEnabledOnlyWhileTheEditorHasTheFocus) {
+  start(threeNotes());
+  tav::App& a = app();
+  SetFocus(a.keywordBox);
+  SetWindowTextA(a.keywordBox, "banana");
+  key(a.keywordBox, VK_RETURN);
+  ASSERT_EQ(a.noteEditor, GetFocus());
+  EXPECT_FALSE(grayed(IDM_CHANGE_KEY));
+  EXPECT_FALSE(grayed(IDM_CHANGE_DIR));
+  SetFocus(a.checkButton);
+  EXPECT_TRUE(grayed(IDM_CHANGE_KEY));
+  EXPECT_TRUE(grayed(IDM_CHANGE_DIR));
+  SetFocus(a.noteEditor);
+  EXPECT_FALSE(grayed(IDM_CHANGE_KEY));
+  // The check button's loss of focus grays them too, and stores the note.
+  SetFocus(a.checkButton);
+  SendMessageA(a.checkButton, BM_SETCHECK, BST_CHECKED, 0);
+  SetFocus(a.keywordBox);
+  EXPECT_TRUE(grayed(IDM_CHANGE_KEY));
+  EXPECT_EQ(1u, a.index.findByKey(kB1)->checked);
+  // While the search dialog runs, focus moves change nothing.
+  SetWindowTextA(a.keywordBox, "banana");
+  key(a.keywordBox, VK_RETURN);
+  a.settings.inSearch = true;
+  SetFocus(a.keywordBox);
+  a.settings.inSearch = false;
+  EXPECT_FALSE(grayed(IDM_CHANGE_KEY));
+
+  // "ディレクトリ変更" shows the list and keeps the note attached to its key.
+  SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_CHANGE_DIR, 0), 0);
+  EXPECT_TRUE(a.settings.keyChangeMode);
+  EXPECT_EQ(a.settings.sideSize2, a.settings.listWidth);
+}
+
+TEST_F(MainWindow, RebuildAsksFirstAndRebuildsOnlyOnYes) {
+  start(threeNotes());
+  tav::App& a = app();
+  // A note file that the index does not know yet.
+  const char* kC = "memo/201101010000030000";
+  tavtest::writeFileBytes(dir_.path("data\\") + kC, tav::composeNoteFile("cherry", 0, true, "red"));
+  commandAnswering(main_, IDM_REBUILD_INDEX, IDNO);
+  ASSERT_TRUE(g_box.seen);
+  EXPECT_EQ("インデックスの再作成をしますか？", g_box.text);
+  EXPECT_EQ("メッセージ", g_box.caption);
+  EXPECT_TRUE(g_box.yes && g_box.no && !g_box.ok && !g_box.cancel);
+  EXPECT_FALSE(g_box.hasOwner);
+  EXPECT_EQ(4, a.settings.focusMode);
+  EXPECT_EQ(3u, a.index.size());
+
+  commandAnswering(main_, IDM_REBUILD_INDEX, IDYES);
+  ASSERT_TRUE(g_box.seen);
+  EXPECT_EQ(4u, a.index.size());
+  EXPECT_EQ("cherry", keywordOf(kC));
+  EXPECT_NE(std::string::npos, file("data\\index2.txt").find(std::string(kC) + ",0,1,0,cherry"));
+}
+
+TEST_F(MainWindow, VersionShowsItsBoxAndAMissingHelpFileShowsNothing) {
+  start();
+  commandAnswering(main_, IDM_VERSION, IDOK);
+  ASSERT_TRUE(g_box.seen);
+  EXPECT_EQ("タボリン version 1.9", g_box.text);
+  EXPECT_EQ("タボリン", g_box.caption);
+  EXPECT_TRUE(g_box.ok && !g_box.cancel && !g_box.yes && !g_box.no);
+  EXPECT_FALSE(g_box.hasOwner);
+
+  // No help\help.html in this folder: the shell fails without a word.
+  commandAnswering(main_, IDM_HELP, IDOK);
+  EXPECT_FALSE(g_box.seen);
+  EXPECT_TRUE(IsWindowEnabled(main_));
+}
+
+TEST_F(MainWindow, CheckAllAndUncheckAllMarkEveryListedNote) {
+  start(threeNotes());
+  tav::App& a = app();
+  SetFocus(a.keywordBox);
+  SetWindowTextA(a.keywordBox, "");
+  type(a.keywordBox, "ap");  // apple,pie and apricot; banana stays out
+  ASSERT_EQ(3u, listRows().size());
+  SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_CHECK_ALL, 0), 0);
+  EXPECT_EQ(1u, a.index.findByKey(kA1)->checked);
+  EXPECT_EQ(1u, a.index.findByKey(kA2)->checked);
+  EXPECT_EQ(0u, a.index.findByKey(kB1)->checked);
+  LVITEMA it {};
+  it.mask = LVIF_IMAGE;
+  it.iItem = 1;
+  SendMessageA(a.keywordList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+  EXPECT_EQ(static_cast<int>(tav::RowIcon::Checked), it.iImage);
+  SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_UNCHECK_ALL, 0), 0);
+  EXPECT_EQ(0u, a.index.findByKey(kA1)->checked);
+  EXPECT_EQ(0u, a.index.findByKey(kA2)->checked);
+  SendMessageA(a.keywordList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+  EXPECT_EQ(static_cast<int>(tav::RowIcon::Note), it.iImage);
+}
+
+// Enter that lists several notes empties the list first: a row selected in
+// an earlier list must not stay selected in the new one.
+TEST_F(MainWindow, Bug_ListedAgainKeepsAnOldSelection) {
+  start(threeNotes());
+  tav::App& a = app();
+  SetFocus(a.keywordBox);
+  SetWindowTextA(a.keywordBox, "");
+  type(a.keywordBox, "a");
+  ASSERT_EQ(5u, listRows().size());
+  LVITEMA it {};
+  it.stateMask = LVIS_SELECTED;
+  it.state = LVIS_SELECTED;
+  SendMessageA(a.keywordList, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&it));
+  SetWindowTextA(a.keywordBox, "ap");
+  key(a.keywordBox, VK_RETURN);
+  ASSERT_EQ(a.keywordList, GetFocus());
+  EXPECT_EQ(0, SendMessageA(a.keywordList, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+  EXPECT_EQ(-1, SendMessageA(a.keywordList, LVM_GETNEXTITEM, 0, LVNI_SELECTED));
+}
+
+// A key release that lists other notes starts the list afresh: no selection
+// carried over, scrolled to the top.
+TEST_F(MainWindow, KeyReleaseRefillStartsAtTheTopWithoutSelection) {
+  std::vector<Seed> many;
+  for (int i = 0; i < 60; ++i) {
+    char key[40];
+    std::snprintf(key, sizeof key, "default/2011010100%08d", i);
+    many.push_back({key, "item" + std::to_string(i), 0, false, "x"});
+  }
+  start(many);
+  tav::App& a = app();
+  SetFocus(a.keywordBox);
+  SetWindowTextA(a.keywordBox, "");
+  type(a.keywordBox, "i");
+  ASSERT_EQ(61u, listRows().size());
+  SendMessageA(a.keywordList, LVM_ENSUREVISIBLE, 60, FALSE);
+  ASSERT_GT(SendMessageA(a.keywordList, LVM_GETTOPINDEX, 0, 0), 0);
+  LVITEMA it {};
+  it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  it.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(a.keywordList, LVM_SETITEMSTATE, 40, reinterpret_cast<LPARAM>(&it));
+  type(a.keywordBox, "t");
+  EXPECT_EQ(61u, listRows().size());
+  EXPECT_EQ(0, SendMessageA(a.keywordList, LVM_GETTOPINDEX, 0, 0));
+  EXPECT_EQ(-1, SendMessageA(a.keywordList, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+  EXPECT_EQ(-1, SendMessageA(a.keywordList, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+  type(a.keywordBox, "em5");  // item5 and item50..59
+  EXPECT_EQ(12u, listRows().size());
+  EXPECT_EQ("item5|default/201101010000000005", listRows()[1]);
 }

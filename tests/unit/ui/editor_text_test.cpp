@@ -61,7 +61,9 @@ TEST(JumpMenu, MarksInTextOrderWithTheirLineRest) {
   ASSERT_EQ(3u, items.size());
   EXPECT_EQ("&0 ☆top", items[0].label);
   EXPECT_EQ(0u, items[0].position);
-  EXPECT_EQ(-1, items[0].id);  // 0 would mean "nothing chosen"
+  // Neither 0 nor -1: both come back from the menu as "nothing chosen".
+  EXPECT_EQ(static_cast<int>(text.size()) + 1, items[0].id);
+  EXPECT_EQ(0u, tav::jumpTarget(items[0].id, text.size()));
   EXPECT_EQ("&1 ・mid", items[1].label);
   EXPECT_EQ(static_cast<int>(text.find("・")), items[1].id);
   EXPECT_EQ("&2 ★end", items[2].label);
