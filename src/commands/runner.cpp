@@ -144,8 +144,12 @@ int runLine(CommandRun& run, std::string_view line) {
 
 int executeCommand(CommandRun& run, std::string word, std::optional<std::string> arg) {
   if (arg) {
-    // At most one line end (CR, LF or both) comes off the end.
-    for (int k = 0; k < 2 && arg->size() > 1 && isLineBreak(arg->back()); ++k) arg->pop_back();
+    // At most one line end (CR, LF or both) comes off the end; a lone line
+    // break as the whole argument stays.
+    if (arg->size() > 1 && isLineBreak(arg->back())) {
+      arg->pop_back();
+      if (!arg->empty() && isLineBreak(arg->back())) arg->pop_back();
+    }
     *arg = trimSpaces(*arg);
   }
   if (!substituteVariables(run.vars, word, kMaxExpandedText)) return 0;

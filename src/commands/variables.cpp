@@ -11,6 +11,7 @@ void CommandVariables::clear() {
   values.clear();
   byName.clear();
   nameLengths.clear();
+  bytes = 0;
 }
 
 const std::string* CommandVariables::find(const std::string& name) const {
@@ -24,9 +25,14 @@ int defineVariable(CommandVariables& vars, const std::string& word,
   std::string name = word + "?";
   auto it = vars.byName.find(name);
   if (it != vars.byName.end()) {
-    vars.values[it->second] = *arg;
+    std::string& value = vars.values[it->second];
+    if (vars.bytes - value.size() + arg->size() > kMaxVariableBytes) return 0;
+    vars.bytes = vars.bytes - value.size() + arg->size();
+    value = *arg;
     return 0;
   }
+  if (vars.bytes + name.size() + arg->size() > kMaxVariableBytes) return 0;
+  vars.bytes += name.size() + arg->size();
   vars.byName.emplace(name, vars.names.size());
   auto pos = std::lower_bound(vars.nameLengths.begin(), vars.nameLengths.end(), name.size());
   if (pos == vars.nameLengths.end() || *pos != name.size()) vars.nameLengths.insert(pos, name.size());

@@ -10,9 +10,15 @@
 
 namespace tav {
 
+// The names and values of one run together stay within this many bytes: lines
+// that copy a large value into ever new variables would otherwise exhaust the
+// memory long before the run ends.
+constexpr std::size_t kMaxVariableBytes = 16u << 20;
+
 struct CommandVariables {
   std::vector<std::string> names;   // with the leading and the added trailing "?"
   std::vector<std::string> values;
+  std::size_t bytes = 0;            // of all names and values
   std::unordered_map<std::string, std::size_t> byName;
   std::vector<std::size_t> nameLengths;  // distinct, for finding names in a text
 
@@ -23,7 +29,8 @@ struct CommandVariables {
 };
 
 // Defines word + "?" with the argument (an absent argument defines nothing);
-// an existing name gets the new value. Always 0, the line's result.
+// an existing name gets the new value. A definition that would take the run's
+// variables beyond kMaxVariableBytes changes nothing. Always 0, the line's result.
 int defineVariable(CommandVariables& vars, const std::string& word,
                    const std::optional<std::string>& arg);
 

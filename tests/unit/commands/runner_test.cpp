@@ -298,6 +298,29 @@ TEST(Runner, ValueHoldingItsOwnNameIsExpandedOnceAndCannotExplode) {
   EXPECT_GE(g.clipboard[0].size(), 1u << 18);
 }
 
+TEST(Runner, CopiesOfALargeValueCannotExhaustTheMemory) {
+  // ?x grows to 1 MiB; every later line would keep another copy (and its retry
+  // a second one as a name), about 20 GB for a 100 KB selection.
+  FakeEffects f;
+  std::string sel = "?x ab\r\n";
+  for (int i = 0; i < 19; ++i) sel += "?x ?x??x?\r\n";
+  for (int i = 0; i < 60; ++i) sel += "?b" + std::to_string(i) + " ?x?\r\n";
+  sel += "!clip ?b0?\r\n!clip ?b59?";
+  f.runSelection(sel, sel);
+  ASSERT_EQ(f.clipboard.size(), 2u);
+  EXPECT_EQ(f.clipboard[0].size(), 1u << 20);
+  EXPECT_EQ(f.clipboard[1], "?b59?");  // no room left: not defined
+}
+
+TEST(Runner, OneLineEndComesOffTheArgument) {
+  FakeEffects f;
+  tav::CommandEffects fx = f.effects();
+  tav::CommandRun run(fx);
+  for (const char* arg : {"a\r\n", "a\n", "\r\n", "\n\n", " b \r"}) tav::executeCommand(run, "!clip", std::string(arg));
+  tav::executeCommand(run, "!clip", std::string("\r"));  // a lone break stays
+  EXPECT_EQ(f.clipboard, (std::vector<std::string>{"a", "a", "", "", "b", "\r"}));
+}
+
 TEST(Runner, HugeSelectionRunsEveryLineOnce) {
   FakeEffects f;
   std::string sel;

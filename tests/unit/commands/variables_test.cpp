@@ -59,4 +59,26 @@ TEST(Variables, GrowthBeyondTheLimitIsRefusedAndLeavesTheText) {
   EXPECT_EQ(text.size(), 1200u);
 }
 
+TEST(Variables, AllNamesAndValuesOfARunStayWithinTheirBudget) {
+  tav::CommandVariables vars;
+  const std::string big(1u << 20, 'x');
+  int defined = 0;
+  for (int i = 0; i < 40; ++i) {
+    tav::defineVariable(vars, "?c" + std::to_string(i), big);
+    defined += vars.find("?c" + std::to_string(i) + "?") != nullptr;
+  }
+  EXPECT_LE(vars.bytes, tav::kMaxVariableBytes);
+  EXPECT_GE(defined, 10);
+  EXPECT_LT(defined, 40);
+  // A refused redefinition keeps the old value; a smaller value frees room.
+  tav::defineVariable(vars, "?c0", big + big);
+  EXPECT_EQ(vars.find("?c0?")->size(), big.size());
+  tav::defineVariable(vars, "?c0", std::string("s"));
+  EXPECT_EQ(*vars.find("?c0?"), "s");
+  tav::defineVariable(vars, "?c39", big);
+  EXPECT_NE(vars.find("?c39?"), nullptr);
+  vars.clear();
+  EXPECT_EQ(vars.bytes, 0u);
+}
+
 }  // namespace
