@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "app/routes.h"
+#include "commands/run_wnd.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "store/rebuild.h"

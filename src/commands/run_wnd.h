@@ -12,8 +12,7 @@
 namespace tav {
 
 // Runs the selected lines of edit (or its caret's line): F4 and F5 in the note
-// editor, F5 in a note window's body, command 50010 (declared in
-// ui/pending_wnd.h as well, where the keys reach it).
+// editor, F5 in a note window's body, command 50010.
 void runCommands(HWND edit);
 
 // The effects of a run in the main window; the jump menu's single "!go" line

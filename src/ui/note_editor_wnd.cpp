@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/routes.h"
+#include "commands/run_wnd.h"
 #include "commands/insert_wnd.h"
 #include "settings/stamps.h"
 #include "store/text.h"

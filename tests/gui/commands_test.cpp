@@ -20,6 +20,7 @@
 #include "settings/stamps.h"
 #include "store/note.h"
 #include "store/text_wnd.h"
+#include "gui_support.h"
 #include "testsupport.h"
 #include "ui/main_wnd.h"
 
@@ -31,29 +32,10 @@ const char* const kChoose = "実行したいコマンドを選択して下さい
 const char* const kFailed = "実行に失敗しました";
 const char* const kMissing = "tavolin-no-such-program-4711";
 
-void pump() {
-  MSG m;
-  for (int round = 0; round < 3; ++round) {
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    }
-    Sleep(1);
-  }
-}
+using tavgui::pump;
+using tavgui::statusText;
 
-std::string statusText(int part) {
-  char buf[512] = {0};
-  SendMessageA(app().statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(buf));
-  return buf;
-}
-
-void pressKey(HWND w, WPARAM vk) {
-  SendMessageA(w, WM_KEYDOWN, vk, 1);
-  pump();
-  if (IsWindow(w)) SendMessageA(w, WM_KEYUP, vk, 0xC0000001);
-  pump();
-}
+void pressKey(HWND w, WPARAM vk) { tavgui::key(w, vk); }
 
 void setEditor(const std::string& text, std::size_t selStart, std::size_t selEnd) {
   SetWindowTextA(app().noteEditor, text.c_str());
@@ -71,40 +53,9 @@ std::pair<DWORD, DWORD> editorSelection() {
 
 std::string editorText() { return tav::windowText(app().noteEditor); }
 
-class Commands : public ::testing::Test {
+class Commands : public tavgui::MainWindowTest {
  public:
-  // Notes on disk before the window starts, all in the folder "default".
-  struct Seed {
-    std::string key, keyword, body;
-  };
-
-  void start(const std::vector<Seed>& seeds = {}) {
-    std::string index;
-    for (const Seed& s : seeds) {
-      CreateDirectoryA(dir_.path("data").c_str(), nullptr);
-      CreateDirectoryA(dir_.path("data\\default").c_str(), nullptr);
-      tavtest::writeFileBytes(dir_.path("data\\") + s.key,
-                              tav::composeNoteFile(s.keyword, 0, false, s.body));
-      index += s.key + ",0,0,0," + s.keyword + "\n";
-    }
-    if (!seeds.empty()) tavtest::writeFileBytes(dir_.path("data\\index2.txt"), index);
-
-    tav::App& a = app();
-    a = tav::App();
-    a.instance = GetModuleHandleA(nullptr);
-    tav::loadSettings(a.settings);
-    // Other suites of this program may have registered the classes already;
-    // classes registered here are removed again, so any suite can run next.
-    WNDCLASSA existing;
-    if (!GetClassInfoA(a.instance, tav::kMainClass, &existing)) {
-      ASSERT_TRUE(tav::registerClasses(a.instance));
-      registeredHere_ = true;
-    }
-    main_ = tav::createMainWindow(a.instance);
-    ASSERT_NE(nullptr, main_);
-    SetForegroundWindow(main_);
-    pump();
-  }
+  Commands() : MainWindowTest("cmd") {}
 
   // Commits keyword in the keyword box: opens its note or starts a new one.
   void open(const std::string& keyword) {
@@ -116,33 +67,14 @@ class Commands : public ::testing::Test {
   }
 
  protected:
-  void TearDown() override {
-    if (main_ && IsWindow(main_)) {
-      app().settings.saveOnExit = false;
-      SendMessageA(main_, WM_CLOSE, 0, 0);
-    }
-    pump();
-    if (app().listImages) ImageList_Destroy(app().listImages);
-    app().listImages = nullptr;
-    if (registeredHere_) {
-      UnregisterClassA(tav::kMainClass, app().instance);
-      UnregisterClassA("CHILD", app().instance);
-    }
-  }
-
-  std::string file(const std::string& name) { return tavtest::readFileBytes(dir_.path(name)); }
   std::string todaysLog() { return file("tavolinlog\\" + tav::dateStamp(true) + ".log"); }
-
-  tavtest::TempExeDir dir_ {"cmd"};
-  HWND main_ = nullptr;
-  bool registeredHere_ = false;
 };
 
 const char* const kApple = "default/201101010000000000";
 const char* const kBanana = "default/201101010000010000";
 
 std::vector<Commands::Seed> twoNotes() {
-  return {{kApple, "apple", "red"}, {kBanana, "banana", "yellow"}};
+  return {{kApple, "apple", 0, false, "red"}, {kBanana, "banana", 0, false, "yellow"}};
 }
 
 }  // namespace

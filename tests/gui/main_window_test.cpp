@@ -18,140 +18,23 @@
 #include "store/note.h"
 #include "store/text_wnd.h"
 #include "ui/open_keyword.h"
+#include "gui_support.h"
 #include "testsupport.h"
 
 using tav::app;
 
 namespace {
 
-void pump() {
-  MSG m;
-  for (int round = 0; round < 3; ++round) {
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    }
-    Sleep(1);
-  }
-}
+using tavgui::Held;
+using tavgui::key;
+using tavgui::listRows;
+using tavgui::pump;
+using tavgui::statusText;
+using tavgui::type;
 
-// Holds a modifier on this thread's keyboard state for the guard's lifetime.
-class Held {
+class MainWindow : public tavgui::MainWindowTest {
  public:
-  explicit Held(int vk) : vk_(vk) { set(0x80); }
-  ~Held() { set(0); }
-
- private:
-  void set(BYTE v) {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[vk_] = v;
-    SetKeyboardState(keys);
-  }
-  int vk_;
-};
-
-// The key release goes where the focus is by then, as it does for real keys.
-void key(HWND w, WPARAM vk) {
-  SendMessageA(w, WM_KEYDOWN, vk, 1);
-  pump();
-  SendMessageA(GetFocus() ? GetFocus() : w, WM_KEYUP, vk, 0xC0000001);
-  pump();
-}
-
-// Key down, the character the keyboard gives, key up: as typing does.
-void type(HWND w, const std::string& text) {
-  for (char c : text) {
-    SHORT vk = VkKeyScanA(c);
-    SendMessageA(w, WM_KEYDOWN, LOBYTE(vk), 1);
-    SendMessageA(w, WM_CHAR, static_cast<unsigned char>(c), 1);
-    SendMessageA(w, WM_KEYUP, LOBYTE(vk), 0xC0000001);
-    pump();
-  }
-}
-
-std::string statusText(int part) {
-  char buf[512] = {0};
-  SendMessageA(app().statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(buf));
-  return buf;
-}
-
-std::vector<std::string> listRows() {
-  std::vector<std::string> rows;
-  HWND list = app().keywordList;
-  int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    char col0[256] = {0}, col1[256] = {0};
-    LVITEMA it {};
-    it.iSubItem = 0;
-    it.pszText = col0;
-    it.cchTextMax = sizeof col0;
-    SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&it));
-    it.iSubItem = 1;
-    it.pszText = col1;
-    it.cchTextMax = sizeof col1;
-    SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&it));
-    rows.push_back(std::string(col0) + "|" + col1);
-  }
-  return rows;
-}
-
-class MainWindow : public ::testing::Test {
- public:
-  // Notes on disk before the window starts: keyword, caret, check, body.
-  struct Seed {
-    std::string key, keyword;
-    unsigned caret;
-    bool checked;
-    std::string body;
-  };
-
-  void start(const std::vector<Seed>& seeds = {}) {
-    std::string index;
-    for (const Seed& s : seeds) {
-      std::string folder = tav::keyFolder(s.key);
-      CreateDirectoryA((dir_.path("data") ).c_str(), nullptr);
-      CreateDirectoryA((dir_.path("data\\") + folder).c_str(), nullptr);
-      tavtest::writeFileBytes(dir_.path("data\\") + s.key,
-                              tav::composeNoteFile(s.keyword, s.caret, s.checked, s.body));
-      index += s.key + "," + std::to_string(s.caret) + "," + (s.checked ? "1" : "0") + ",0," +
-               s.keyword + "\n";
-    }
-    if (!seeds.empty()) tavtest::writeFileBytes(dir_.path("data\\index2.txt"), index);
-
-    tav::App& a = app();
-    a = tav::App();
-    a.instance = GetModuleHandleA(nullptr);
-    tav::loadSettings(a.settings);
-    static bool registered = tav::registerClasses(a.instance);
-    ASSERT_TRUE(registered);
-    main_ = tav::createMainWindow(a.instance);
-    ASSERT_NE(nullptr, main_);
-    SetForegroundWindow(main_);
-    pump();
-  }
-
- protected:
-  void TearDown() override {
-    if (main_ && IsWindow(main_)) {
-      app().settings.saveOnExit = false;
-      SendMessageA(main_, WM_CLOSE, 0, 0);
-    }
-    pump();
-    if (app().listImages) ImageList_Destroy(app().listImages);
-    app().listImages = nullptr;
-  }
-
-  void close() {
-    SendMessageA(main_, WM_CLOSE, 0, 0);
-    pump();
-    main_ = nullptr;
-  }
-
-  std::string file(const std::string& name) { return tavtest::readFileBytes(dir_.path(name)); }
-
-  tavtest::TempExeDir dir_ {"gui"};
-  HWND main_ = nullptr;
+  MainWindow() : MainWindowTest("gui") {}
 };
 
 std::string keywordOf(const char* key) {
