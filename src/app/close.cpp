@@ -8,7 +8,7 @@ namespace tav {
 
 void saveAtClose() {
   App& a = app();
-  storeOpenNote();
+  saveNote();
   writeSettingsAtClose(a.settings, windowText(a.keywordBox));
   writeSideLists();
   stampEndTime(a.settings);

@@ -4,6 +4,7 @@
 #include "app/routes.h"
 #include "store/text_wnd.h"
 #include "ui/handoff.h"
+#include "ui/main_wnd.h"
 
 namespace tav {
 
@@ -30,7 +31,7 @@ void startupHandoff() {
   }
   a.settings.currentDir = a.settings.defdir;
   if (a.keywordBox) SetFocus(a.keywordBox);
-  if (plan.openKeyword) openKeywordFromBox();
+  if (plan.openKeyword) openKeyword();
   if (plan.search) {
     a.settings.searchText = plan.searchText;
     a.settings.hasSearchText = true;

@@ -11,15 +11,9 @@ namespace tav {
 
 void buildMainWindow(HWND main) { createMainControls(main); }
 
-void openKeywordFromBox() { openKeyword(); }
-
-void refreshList() { refreshListNow(); }
-
 // The search across notes comes with the search feature; until then a search
 // finds nothing and changes nothing.
 void searchAgain(int) {}
-
-void storeOpenNote() { saveNote(); }
 
 void writeSideLists() {
   App& a = app();

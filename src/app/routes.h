@@ -9,14 +9,8 @@ namespace tav {
 
 // WM_CREATE: builds the controls, loads the index and the side lists.
 void buildMainWindow(HWND main);
-// Opens (or lists, or starts) what the keyword box holds.
-void openKeywordFromBox();
-// Narrows the keyword list to the keyword box, filter box and check filter.
-void refreshList();
 // Searches the notes for the search text (direction 0 forward).
 void searchAgain(int direction);
-// Stores the note of the editor into the index (the close sequence's first step).
-void storeOpenNote();
 // Writes "recent.txt", "dir.txt" and "hanko.txt".
 void writeSideLists();
 // The main window procedure's messages that the controls' code handles

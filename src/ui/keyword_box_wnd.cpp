@@ -164,7 +164,7 @@ LRESULT CALLBACK keywordBoxProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_KEYUP:
       if (wp != 255) {
-        refreshListNow();
+        refreshList();
         layoutMainWindow(app().main, 0, 0);
       }
       break;

@@ -64,27 +64,30 @@ bool listKeyDown(HWND w, WPARAM wp) {
   return false;
 }
 
-// The texts a row shows, asked for by the list as it draws.
-void rowDisplay(NMLVDISPINFOA* di) {
+// What a row shows, asked for by the list as it draws: its icon and, when
+// asked, the text of the column. False for a row the list no longer has.
+bool rowContent(int item, int column, UINT mask, int* image, std::string* text) {
   App& a = app();
+  if (item < 0 || static_cast<std::size_t>(item) >= a.listRows.size()) return false;
+  const ListRow& row = a.listRows[item];
+  if (mask & LVIF_IMAGE) *image = static_cast<int>(row.icon);
+  if (mask & LVIF_TEXT) *text = column == 0 ? rowText(row, a.listLines) : rowKey(row, a.listLines);
+  return true;
+}
+
+void rowDisplay(NMLVDISPINFOA* di) {
   LVITEMA& it = di->item;
-  if (it.iItem < 0 || static_cast<std::size_t>(it.iItem) >= a.listRows.size()) return;
-  const ListRow& row = a.listRows[it.iItem];
-  if (it.mask & LVIF_IMAGE) it.iImage = static_cast<int>(row.icon);
-  if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
-    std::string t = it.iSubItem == 0 ? rowText(row, a.listLines) : rowKey(row, a.listLines);
+  std::string t;
+  if (!rowContent(it.iItem, it.iSubItem, it.mask, &it.iImage, &t)) return;
+  if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0)
     lstrcpynA(it.pszText, t.c_str(), it.cchTextMax);
-  }
 }
 
 void rowDisplayWide(NMLVDISPINFOW* di) {
-  App& a = app();
   LVITEMW& it = di->item;
-  if (it.iItem < 0 || static_cast<std::size_t>(it.iItem) >= a.listRows.size()) return;
-  const ListRow& row = a.listRows[it.iItem];
-  if (it.mask & LVIF_IMAGE) it.iImage = static_cast<int>(row.icon);
+  std::string t;
+  if (!rowContent(it.iItem, it.iSubItem, it.mask, &it.iImage, &t)) return;
   if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
-    std::string t = it.iSubItem == 0 ? rowText(row, a.listLines) : rowKey(row, a.listLines);
     int n = MultiByteToWideChar(932, 0, t.c_str(), -1, it.pszText, it.cchTextMax);
     if (n == 0) it.pszText[it.cchTextMax - 1] = 0;
   }
@@ -224,7 +227,7 @@ void refillFromIndex() {
 
 }  // namespace
 
-void refreshListNow() {
+void refreshList() {
   refillFromIndex();
   if (listRefreshed) listRefreshed();
 }
@@ -268,7 +271,7 @@ void setCheckedForListedNotes(char mark) {
     std::string key = rowKey(row, a.listLines).substr(0, 255);
     a.index.setChecked(key, mark);
   }
-  refreshListNow();
+  refreshList();
 }
 
 }  // namespace tav

@@ -39,8 +39,8 @@ LRESULT CALLBACK filterBoxProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK checkButtonProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
 void fillList(const std::vector<std::string>& lines);
 void clearList();
-void refreshListNow();
-// Called at the end of every refreshListNow when set; the list benchmark
+void refreshList();
+// Called at the end of every refreshList when set; the list benchmark
 // times key releases with it. Null in the program.
 extern void (*listRefreshed)();
 int checkFilterNow();
