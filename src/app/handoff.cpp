@@ -2,6 +2,7 @@
 // and whenever a second instance hands over its command line.
 #include "app/app.h"
 #include "app/routes.h"
+#include "store/note.h"
 #include "store/text_wnd.h"
 #include "ui/handoff.h"
 #include "ui/main_wnd.h"
@@ -27,9 +28,9 @@ void startupHandoff() {
   }
   if (plan.setBox && a.keywordBox) {
     SetWindowTextA(a.keywordBox, plan.boxText.c_str());
-    if (plan.selectBox) SendMessageA(a.keywordBox, EM_SETSEL, 0, plan.boxText.size());
+    if (plan.selectBox) setEditSel(a.keywordBox, 0, plan.boxText.size());
   }
-  a.settings.currentDir = a.settings.defdir;
+  a.settings.currentDir = safeFolderName(a.settings.defdir);
   if (a.keywordBox) SetFocus(a.keywordBox);
   if (plan.openKeyword) openKeyword();
   if (plan.search) {

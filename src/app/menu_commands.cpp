@@ -25,10 +25,12 @@ void changeDirectory(HWND main, WPARAM wp, LPARAM lp) {
 
 void askRebuild() {
   App& a = app();
-  // The editor's coming loss of focus must not store into the index being rebuilt.
+  // The editor's typing is stored now, as its loss of focus would; that coming
+  // loss of focus must then not store into the index being rebuilt.
+  if (a.settings.focusMode == 3) saveNote();
   a.settings.focusMode = 4;
   if (MessageBoxA(nullptr, "インデックスの再作成をしますか？", "メッセージ", MB_YESNO) == IDYES) {
-    rebuildAllIndexes(a.index, a.settings.dataFolder(),
+    saveAndRebuildAll(a.index, a.settings.dataFolder(),
                       [] { selectAllAndFocus(app().keywordBox); });
   }
 }

@@ -3,6 +3,8 @@
 
 #include "app/app.h"
 #include "platform/platform.h"
+#include "store/rebuild.h"
+#include "ui/handoff.h"
 
 using namespace tav;
 
@@ -27,7 +29,10 @@ int handOver(HANDLE mutex, const char* commandLine) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+// The C runtime's lpCmdLine loses the first byte of a text that starts with a
+// double-byte character, so the text is taken from the whole command line.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  const std::string commandLine = argumentsOf(GetCommandLineA());
   App& a = app();
   a.instance = instance;
   // The settings are read (and the daily step run) before anything else, also
@@ -35,10 +40,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   loadSettings(a.settings);
 
   HANDLE mutex = CreateMutexA(nullptr, TRUE, kMutexName);
-  if (GetLastError() == ERROR_ALREADY_EXISTS) return handOver(mutex, commandLine);
+  if (GetLastError() == ERROR_ALREADY_EXISTS) return handOver(mutex, commandLine.c_str());
 
   if (!registerClasses(instance)) return -1;
-  a.commandLineText = commandLine ? commandLine : "";
+  a.commandLineText = commandLine;
+  removeStaleTempFiles();
   HWND main = createMainWindow(instance);
   createFolder(exePath("tavolinlog"));
   if (!main) return -1;

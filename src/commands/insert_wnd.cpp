@@ -1,6 +1,7 @@
 #include "commands/insert_wnd.h"
 
 #include "commands/insert.h"
+#include "store/text.h"
 #include "store/text_wnd.h"
 
 namespace tav {
@@ -12,9 +13,9 @@ HWND g_scrollTarget = nullptr;
 // is in view, then sets the final selection.
 void applyInsertion(HWND edit, const EditState& before, const EditState& after) {
   SetWindowTextA(edit, after.text.c_str());
-  SendMessageA(edit, EM_SETSEL, before.selStart + 100, before.selEnd + 100);
+  setEditSel(edit, before.selStart + 100, before.selEnd + 100);
   SendMessageA(g_scrollTarget ? g_scrollTarget : edit, EM_SCROLLCARET, 0, 0);
-  SendMessageA(edit, EM_SETSEL, after.selStart, after.selEnd);
+  setEditSel(edit, after.selStart, after.selEnd);
 }
 }  // namespace
 
@@ -25,12 +26,16 @@ EditState readEdit(HWND edit) {
   SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&t));
   e.selStart = s;
   e.selEnd = t;
+  if (editCountsCharacters()) {
+    e.selStart = charsToBytes(e.text, s);
+    e.selEnd = charsToBytes(e.text, t);
+  }
   return e;
 }
 
 void applyEdit(HWND edit, const EditState& state) {
   if (windowText(edit) != state.text) SetWindowTextA(edit, state.text.c_str());
-  SendMessageA(edit, EM_SETSEL, state.selStart, state.selEnd);
+  setEditSel(edit, state.selStart, state.selEnd);
   SendMessageA(edit, EM_SCROLLCARET, 0, 0);
 }
 
@@ -50,9 +55,9 @@ void insertOutput(HWND editor, std::string_view x) {
   EditState before = readEdit(editor);
   EditState after = insertOutput(before, x);
   SetWindowTextA(editor, after.text.c_str());
-  SendMessageA(editor, EM_SETSEL, after.selStart + 100, after.selEnd + 100);
+  setEditSel(editor, after.selStart + 100, after.selEnd + 100);
   SendMessageA(editor, EM_SCROLLCARET, 0, 0);
-  SendMessageA(editor, EM_SETSEL, after.selStart, after.selEnd);
+  setEditSel(editor, after.selStart, after.selEnd);
 }
 
 }  // namespace tav

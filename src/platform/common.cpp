@@ -46,4 +46,21 @@ std::time_t nowSeconds() {
 
 void setClock(std::function<std::time_t()> source) { clockSlot() = std::move(source); }
 
+bool isTempFileName(std::string_view name) {
+  // "~tav<pid>_<n>.tmp" on Windows, the same after a dot on Linux.
+  if (!name.empty() && name[0] == '.') name.remove_prefix(1);
+  return name.size() > 8 && name.compare(0, 4, "~tav") == 0 &&
+         name.compare(name.size() - 4, 4, ".tmp") == 0;
+}
+
+void removeTempFiles(const std::string& folder) {
+  // The wildcard look is cheap; a folder of 100,000 notes is listed only
+  // when something is there.
+  if (!anyMatch(folder + "~tav*.tmp") && !anyMatch(folder + ".~tav*.tmp")) return;
+  std::vector<std::string> names;
+  listFolder(folder, names, 1);
+  for (const std::string& name : names)
+    if (isTempFileName(name)) deleteFile(folder + name);
+}
+
 }  // namespace tav

@@ -26,6 +26,11 @@ std::optional<std::string> readWholeFile(const std::string& path);
 // and no temporary file remains. Returns false on failure.
 bool writeWholeFile(const std::string& path, std::string_view text);
 
+// Is this file name one of the temporary files writeWholeFile uses?
+bool isTempFileName(std::string_view name);
+// Deletes those temporary files in folder (which ends with the separator).
+void removeTempFiles(const std::string& folder);
+
 // Appends to the file, creating it when missing.
 bool appendToFile(const std::string& path, std::string_view text);
 

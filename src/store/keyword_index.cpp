@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "store/rebuild.h"
 #include "store/text.h"
 
 namespace tav {
@@ -52,6 +53,7 @@ void KeywordIndex::load(const std::string& folder) {
     // An index that exists but cannot be read (held by another program) is
     // left alone rather than replaced by an empty one.
     if (pathKind(path) == 0) writeWholeFile(path, "");
+    else indexUnreadable_ = true;
     return;
   }
   std::string_view all(*text);
@@ -76,7 +78,13 @@ void KeywordIndex::load(const std::string& folder) {
 bool KeywordIndex::save(const std::string& folder) {
   bool ok = true;
   for (auto& e : entries_) {
-    if (e->saveAction() != 1 || !isSafeNoteKey(e->key())) continue;
+    if (e->saveAction() != 1) continue;
+    // A changed note whose key cannot be a path is not written: a failure,
+    // so that no old file is deleted on its account.
+    if (!isSafeNoteKey(e->key())) {
+      ok = false;
+      continue;
+    }
     if (!writeWholeFile(notePath(folder, e->key()), e->composeNoteFile())) ok = false;
   }
   // A note moved to a new key has its old entry Deleted: its file goes only
@@ -85,6 +93,7 @@ bool KeywordIndex::save(const std::string& folder) {
     for (auto& e : entries_)
       if (e->saveAction() == 0 && isSafeNoteKey(e->key())) deleteFile(notePath(folder, e->key()));
   }
+  if (indexUnreadable_) return writeWholeFile(indexPath(folder), rebuildIndexText(folder)) && ok;
   std::string text;
   std::size_t total = 0;
   for (auto& e : entries_) total += e->record.size();
@@ -106,6 +115,7 @@ void KeywordIndex::clear() {
   folded_.clear();
   starts_.clear();
   tableStale_ = true;
+  indexUnreadable_ = false;
 }
 
 bool KeywordIndex::saveAndClear(const std::string& folder) {
@@ -169,7 +179,7 @@ bool KeywordIndex::keyTaken(const std::string& key) const {
 std::string KeywordIndex::uniqueKey(const std::string& subFolder,
                                     const std::string& stamp) const {
   for (int k = 0;; ++k) {
-    std::string key = makeNoteKey(subFolder, bumpStamp(stamp, k));
+    std::string key = makeNoteKey(safeFolderName(subFolder), bumpStamp(stamp, k));
     if (!keyTaken(key)) return key;
   }
 }
@@ -178,7 +188,7 @@ std::string KeywordIndex::uniqueBatchKey(const std::string& subFolder, const std
                                          int n) const {
   if (n < 1) n = 1;
   for (int k = 0;; ++k) {
-    std::string key = batchKey(subFolder, stamp, n + 10 * k);
+    std::string key = batchKey(safeFolderName(subFolder), stamp, n + 10 * k);
     if (!keyTaken(key)) return key;
   }
 }
@@ -240,7 +250,8 @@ void KeywordIndex::storeNote(const std::string& body, const std::string& keyword
 
 bool KeywordIndex::moveNote(std::string_view oldKey, const std::string& newKey, unsigned caret) {
   IndexEntry* e = findByKey(oldKey);
-  if (!e || e->status == EntryStatus::Deleted || keyTaken(newKey)) return false;
+  if (!e || e->status == EntryStatus::Deleted || keyTaken(newKey) || !isSafeNoteKey(newKey))
+    return false;
   const std::string* b = e->loadBody(folder_);
   if (!b || b->empty()) return false;
   std::string body = *b;

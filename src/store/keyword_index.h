@@ -129,6 +129,10 @@ class KeywordIndex {
   ViewTable<IndexEntry, &entryKey> byKey_;
   ViewTable<IndexEntry, &entryKeyword> byKeyword_;
   std::string folder_ = "data";
+  // "index2.txt" was there at load but could not be read: a save must not
+  // replace it with only this run's notes, so it writes the index the note
+  // files give instead.
+  bool indexUnreadable_ = false;
 
   // Match table: every keyword folded to lower case, in list order, each
   // followed by LF (which no keyword holds), and where each starts. Rebuilt

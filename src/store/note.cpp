@@ -108,12 +108,28 @@ std::string_view keyPrefix(std::string_view key) {
   return slash == std::string_view::npos ? std::string_view() : key.substr(0, slash + 1);
 }
 
+namespace {
+// Characters Windows refuses in a file name, looked for character by character:
+// a trail byte such as the 0x5C of ソ or the 0x7C of some kanji is no separator.
+bool hasForbiddenChar(std::string_view part) {
+  for (std::size_t p = 0; p < part.size();) {
+    unsigned char c = static_cast<unsigned char>(part[p]);
+    if (c < 0x20 || std::strchr("\\/:*?\"<>|", c)) return true;
+    p += isLeadByte(c) && p + 1 < part.size() ? 2 : 1;
+  }
+  return false;
+}
+}  // namespace
+
 bool isSafeNamePart(std::string_view part) {
   if (part.empty() || part == "." || part == "..") return false;
   if (part.back() == '.' || part.back() == ' ') return false;
-  if (part.find_first_of("/:") != std::string_view::npos) return false;
-  if (containsBackslashChar(part)) return false;
+  if (hasForbiddenChar(part)) return false;
   return !isDeviceName(part);
+}
+
+std::string safeFolderName(std::string_view name) {
+  return isSafeNamePart(name) ? std::string(name) : std::string("default");
 }
 
 bool isSafeNoteKey(std::string_view key) {

@@ -42,6 +42,11 @@ std::string_view keyPrefix(std::string_view key);
 // byte of a double-byte character such as ソ is not one).
 bool isSafeNamePart(std::string_view part);
 
+// The sub-folder new notes are filed in: name itself when it is a safe name
+// part, "default" otherwise (an empty, "memo." or "a:b" folder would make keys
+// whose files could never be written).
+std::string safeFolderName(std::string_view name);
+
 // Is the key usable as a path below the data folder: exactly sub-folder "/"
 // file name, both parts safe. Other keys stay in the index, but their files are
 // never read, written or deleted, so a hostile index cannot reach outside.

@@ -16,14 +16,17 @@ void appendLine(std::string& out, const std::string& sub, const std::string& fil
   out += '/';
   out += file;
   out += ',';
+  // The tags are read from the header only: a body may well contain "<r>1,2</r>".
+  std::string_view head;
+  if (text) head = std::string_view(*text).substr(0, text->find("<n>"));
   if (!text) {
     out += "0,0,0,null";
-  } else if (std::optional<std::string> k = extractTag(*text, "k")) {
-    out += extractTag(*text, "f").value_or("0");
+  } else if (std::optional<std::string> k = extractTag(head, "k")) {
+    out += extractTag(head, "f").value_or("0");
     out += ',';
-    out += extractTag(*text, "c").value_or("0");
+    out += extractTag(head, "c").value_or("0");
     out += ',';
-    out += extractTag(*text, "r").value_or("0");
+    out += extractTag(head, "r").value_or("0");
     out += ',';
     out += trimSeparator(*k, ',', false);
   } else {
@@ -49,8 +52,10 @@ std::string rebuildIndexText(const std::string& folder) {
     if (pathKind(dir) != 1) continue;
     std::vector<std::string> files;
     listFolder(dir, files, 1);
-    for (const std::string& file : files)
+    for (const std::string& file : files) {
+      if (isTempFileName(file)) continue;  // a save cut short, not a note
       appendLine(out, sub, file, readWholeFile(dir + kPathSep + file));
+    }
   }
   return out;
 }
@@ -69,6 +74,23 @@ void rebuildAllIndexes(KeywordIndex& index, const std::string& dataFolder,
                        const AfterRebuild& afterReload) {
   rebuildIndex("data", index, dataFolder, afterReload);
   rebuildIndex("data2", index, dataFolder, afterReload);
+}
+
+void saveAndRebuildAll(KeywordIndex& index, const std::string& dataFolder,
+                       const AfterRebuild& afterReload) {
+  index.save(dataFolder);
+  rebuildAllIndexes(index, dataFolder, afterReload);
+}
+
+void removeStaleTempFiles() {
+  removeTempFiles(exeDir());
+  for (const char* data : {"data", "data2"}) {
+    std::string base = exeDir() + data + kPathSep;
+    removeTempFiles(base);
+    std::vector<std::string> subs;
+    listFolder(base, subs, 0);
+    for (const std::string& sub : subs) removeTempFiles(base + sub + kPathSep);
+  }
 }
 
 }  // namespace tav

@@ -27,4 +27,15 @@ void rebuildIndex(const std::string& folder, KeywordIndex& index, const std::str
 void rebuildAllIndexes(KeywordIndex& index, const std::string& dataFolder,
                        const AfterRebuild& afterReload = {});
 
+// Saves the index first, so that nothing stored in this run is lost, then
+// rebuilds both data folders (the menu's rebuild and the one after a note
+// that cannot be read).
+void saveAndRebuildAll(KeywordIndex& index, const std::string& dataFolder,
+                       const AfterRebuild& afterReload = {});
+
+// Removes what saves cut short by a dying process left behind: the temporary
+// files of atomic writes in ExeDir, the data folders and their sub-folders.
+// Only safe while no other instance can be saving, so after the mutex.
+void removeStaleTempFiles();
+
 }  // namespace tav

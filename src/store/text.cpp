@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/path.h"
+
 namespace tav {
 
 std::size_t countTokens(std::string_view text, char sep) {
@@ -150,6 +152,27 @@ std::string selectedRange(std::string_view text, std::size_t selStart, std::size
   if (text[selEnd - 1] == '\n') len -= 2;
   if (len < 1) return std::string();
   return std::string(text.substr(selStart, static_cast<std::size_t>(len)));
+}
+
+namespace {
+std::size_t charSize(std::string_view text, std::size_t i) {
+  return isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+}
+}  // namespace
+
+std::size_t charsToBytes(std::string_view text, std::size_t chars) {
+  std::size_t i = 0;
+  for (std::size_t n = 0; n < chars && i < text.size(); ++n) i += charSize(text, i);
+  return i;
+}
+
+std::size_t bytesToChars(std::string_view text, std::size_t bytes) {
+  std::size_t i = 0, n = 0;
+  while (i < bytes && i < text.size()) {
+    i += charSize(text, i);
+    ++n;
+  }
+  return n;
 }
 
 }  // namespace tav

@@ -52,4 +52,10 @@ void foldLowerInPlace(std::string& text);
 // line break does not include that CR LF.
 std::string selectedRange(std::string_view text, std::size_t selStart, std::size_t selEnd);
 
+// An edit control that counts characters (Wine's ANSI edit) and the core,
+// which counts code page 932 bytes: a double-byte character is one position
+// there and two here. Both clamp to the text.
+std::size_t charsToBytes(std::string_view text, std::size_t chars);
+std::size_t bytesToChars(std::string_view text, std::size_t bytes);
+
 }  // namespace tav

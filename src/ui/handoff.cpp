@@ -36,4 +36,17 @@ std::string cutHandedText(const std::string& title) {
   return title.size() > 255 ? title.substr(0, 255) : title;
 }
 
+std::string argumentsOf(std::string_view commandLine) {
+  std::size_t i = 0;
+  const std::size_t n = commandLine.size();
+  if (n > 0 && commandLine[0] == '"') {
+    i = commandLine.find('"', 1);
+    i = i == std::string_view::npos ? n : i + 1;
+  } else {
+    while (i < n && commandLine[i] != ' ' && commandLine[i] != '\t') ++i;
+  }
+  while (i < n && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
+  return std::string(commandLine.substr(i));
+}
+
 }  // namespace tav

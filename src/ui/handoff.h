@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace tav {
 
@@ -29,5 +30,11 @@ extern const char* const kKeywordHint;
 // The title text a second instance hands over is read back through a 256-byte
 // buffer: at most 255 bytes arrive.
 std::string cutHandedText(const std::string& title);
+
+// The arguments of a whole command line (GetCommandLineA): the program name,
+// quoted or not, and the blanks after it are skipped by the Windows rules.
+// Bytes of 0x80 and above are never blanks, so a text starting with a
+// double-byte character (予) or a single-byte katakana (ｱ) arrives whole.
+std::string argumentsOf(std::string_view commandLine);
 
 }  // namespace tav

@@ -52,7 +52,7 @@ void enterInBox(HWND w, WPARAM wp, LPARAM lp) {
 void moveByCommaField(HWND w, bool right) {
   EditState e = readEdit(w);
   e = right ? commaFieldRight(e, shiftHeld()) : commaFieldLeft(e, shiftHeld());
-  SendMessageA(w, EM_SETSEL, e.selStart, e.selEnd);
+  setEditSel(w, e.selStart, e.selEnd);
 }
 
 void findFromBox(HWND w, WPARAM wp, LPARAM lp) {
@@ -289,7 +289,7 @@ void focusFilterOrKeyword() {
 void rebuildAfterUnreadableNote() {
   App& a = app();
   MessageBoxA(nullptr, "異常が発生したため、インデックスを再作成します。", "メッセージ", MB_OK);
-  rebuildAllIndexes(a.index, a.settings.dataFolder(),
+  saveAndRebuildAll(a.index, a.settings.dataFolder(),
                     [] { selectAllAndFocus(app().keywordBox); });
 }
 

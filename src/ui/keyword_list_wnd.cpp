@@ -93,6 +93,34 @@ void rowDisplayWide(NMLVDISPINFOW* di) {
   }
 }
 
+// Typing in the list: the list view asks its owner which row begins with the
+// letters typed so far.
+int findTypedRow(const std::string& text, const LVFINDINFOA& f, int start) {
+  App& a = app();
+  if (!(f.flags & (LVFI_STRING | LVFI_PARTIAL))) return -1;
+  return findRow(a.listRows, a.listLines, text, start < 0 ? 0 : static_cast<std::size_t>(start),
+                 (f.flags & LVFI_PARTIAL) != 0, (f.flags & LVFI_WRAP) != 0);
+}
+
+LRESULT findItem(NMLVFINDITEMA* fi) {
+  return findTypedRow(fi->lvfi.psz ? fi->lvfi.psz : "", fi->lvfi, fi->iStart);
+}
+
+LRESULT findItemWide(NMLVFINDITEMW* fi) {
+  std::string text;
+  if (fi->lvfi.psz) {
+    int n = WideCharToMultiByte(932, 0, fi->lvfi.psz, -1, nullptr, 0, nullptr, nullptr);
+    if (n > 1) {
+      text.resize(static_cast<std::size_t>(n));
+      WideCharToMultiByte(932, 0, fi->lvfi.psz, -1, &text[0], n, nullptr, nullptr);
+      text.resize(static_cast<std::size_t>(n - 1));
+    }
+  }
+  LVFINDINFOA f {};
+  f.flags = fi->lvfi.flags;
+  return findTypedRow(text, f, fi->iStart);
+}
+
 }  // namespace
 
 LRESULT CALLBACK keywordListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
@@ -236,6 +264,8 @@ LRESULT listNotify(NMHDR* hdr) {
   switch (hdr->code) {
     case LVN_GETDISPINFOA: rowDisplay(reinterpret_cast<NMLVDISPINFOA*>(hdr)); break;
     case LVN_GETDISPINFOW: rowDisplayWide(reinterpret_cast<NMLVDISPINFOW*>(hdr)); break;
+    case LVN_ODFINDITEMA: return findItem(reinterpret_cast<NMLVFINDITEMA*>(hdr));
+    case LVN_ODFINDITEMW: return findItemWide(reinterpret_cast<NMLVFINDITEMW*>(hdr));
     case NM_RCLICK: showDirectoryMenu(); break;
     case NM_CLICK:
     case NM_RETURN: openSelectedNote(); break;

@@ -64,4 +64,10 @@ std::string rowText(const ListRow& row, const LineTable& lines);
 // Column 1: "" for a header (which marks it everywhere), the key for a note.
 std::string rowKey(const ListRow& row, const LineTable& lines);
 
+// Type-ahead: the first row from start on (wrapping to the top when wrap is
+// set) whose column-0 text begins with text (partial) or equals it, ASCII
+// letters compared without case; -1 when none does.
+int findRow(const std::vector<ListRow>& rows, const LineTable& lines, std::string_view text,
+            std::size_t start, bool partial, bool wrap);
+
 }  // namespace tav

@@ -65,7 +65,7 @@ std::vector<std::string> readSideList(const char* name) {
 
 void loadSideLists() {
   App& a = app();
-  a.stampList = readSideList("hanko.txt");
+  if (auto text = readWholeFile(exePath("hanko.txt"))) a.stampList = stampsFromText(*text);
   for (const std::string& k : readSideList("recent.txt")) {
     addToHistory(k);
     a.settings.historyAddEnabled = true;

@@ -67,7 +67,7 @@ void jumpMenu(HWND w, LPARAM lp) {
   DestroyMenu(menu);
   if (id == 0) return;
   std::size_t pos = jumpTarget(id, text.size());
-  SendMessageA(w, EM_SETSEL, pos, pos);
+  setEditSel(w, pos, pos);
   SendMessageA(w, EM_SCROLLCARET, 0, 0);
 }
 
@@ -170,7 +170,7 @@ void showNote(const std::string& keyword, const std::string& key, const std::str
   EnableWindow(a.noteEditor, TRUE);
   SetWindowTextA(a.noteEditor, body.c_str());
   SetFocus(a.noteEditor);
-  SendMessageA(a.noteEditor, EM_SETSEL, caret, caret);
+  setEditSel(a.noteEditor, caret, caret);
   SendMessageA(a.noteEditor, EM_SCROLLCARET, 0, 0);
   setStatus(3, "編集");
   SendMessageA(a.checkButton, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);

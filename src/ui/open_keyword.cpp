@@ -1,5 +1,6 @@
 #include "ui/open_keyword.h"
 
+#include "store/note.h"
 #include "store/text.h"
 
 namespace tav {
@@ -41,7 +42,7 @@ OpenDecision decideOpen(std::string_view keyword, const std::vector<std::string>
   }
   d.kind = OpenDecision::Kind::New;
   d.keyword = std::string(keyword);
-  std::string dir = defdir.empty() ? std::string(kDefaultDir) : std::string(defdir);
+  std::string dir = safeFolderName(defdir);
   std::string first = commaField(keyword, 1);
   d.folder = dir;
   for (const std::string& name : subFolders) {

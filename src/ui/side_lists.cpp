@@ -15,6 +15,12 @@ std::vector<std::string> sideListFromText(std::string_view text) {
   return out;
 }
 
+std::vector<std::string> stampsFromText(std::string_view text) {
+  std::vector<std::string> out;
+  splitText(text, out, '\n');
+  return out;
+}
+
 std::string recentFileText(const std::vector<std::string>& history) {
   std::string t;
   std::size_t first = history.size() > 16 ? history.size() - 16 : 0;

@@ -11,6 +11,10 @@ namespace tav {
 // The pieces of a side-list file (LF separated; a CR before the LF is dropped).
 std::vector<std::string> sideListFromText(std::string_view text);
 
+// The stamps of "hanko.txt": split at LF only; a CR before an LF is part of
+// the stamp it ends, since a stamp may itself end with a line break.
+std::vector<std::string> stampsFromText(std::string_view text);
+
 // "recent.txt": the newest 16 entries (the list is oldest first), oldest of
 // them first, each followed by LF.
 std::string recentFileText(const std::vector<std::string>& history);

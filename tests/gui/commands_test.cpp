@@ -14,6 +14,7 @@
 
 #include "app/app.h"
 #include "commands/calendar.h"
+#include "commands/insert_wnd.h"
 #include "commands/run_wnd.h"
 #include "platform/system.h"
 #include "resources/resource.h"
@@ -230,4 +231,33 @@ TEST_F(Commands, GoStoresTheNoteAndOpensTheKeyword) {
   EXPECT_EQ(kApple, a.index.currentKey);
   EXPECT_EQ("red\r\n!go", editorText());
   EXPECT_EQ(kChoose, statusText(3));
+}
+
+// Wine's edit control counts characters: with Japanese text above the caret,
+// F5 ran the first line instead of the caret's, and the Ctrl+O jump landed
+// lines away from its mark.
+TEST_F(Commands, Bug_JapaneseTextBeforeTheCaretMovedEveryPosition) {
+  start();
+  tav::App& a = app();
+  open("日本語");
+  const std::string first = "一二三四五六七八九十一二三四五六七八";  // 18 characters, 36 bytes
+  const std::string text = first + "\r\n!cal 201111\r\n★二番目";
+  SetWindowTextA(a.noteEditor, text.c_str());
+  tav::setEditSel(a.noteEditor, first.size() + 4, first.size() + 4);  // in "!cal"
+  tavgui::realKeys(main_, {VK_F5});
+  const std::string withCal = first + "\r\n!cal 201111\r\n" + tav::makeCalendar("201111");
+  EXPECT_EQ(0u, editorText().find(withCal)) << editorText();
+  EXPECT_EQ(kChoose, statusText(3));
+  std::size_t s = 0, e = 0;
+  tav::getEditSel(a.noteEditor, s, e);
+  EXPECT_EQ(first.size() + 2 + 12 + 2, s);  // the start of the inserted block
+  // A byte position set is the place the control shows: the mark's line.
+  SetWindowTextA(a.noteEditor, text.c_str());
+  const std::size_t mark = text.find("★");
+  tav::setEditSel(a.noteEditor, mark, mark + 2);
+  EXPECT_EQ(2, SendMessageA(a.noteEditor, EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0));
+  EXPECT_EQ("★", tav::selectedText(a.noteEditor));
+  EXPECT_EQ(mark, tav::readEdit(a.noteEditor).selStart);
+  EXPECT_EQ(2, tav::editLineFromByte(a.noteEditor, mark));
+  EXPECT_EQ(mark, tav::editLineIndex(a.noteEditor, 2));
 }

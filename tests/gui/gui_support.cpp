@@ -46,6 +46,20 @@ void type(HWND w, const std::string& text) {
   }
 }
 
+void realKeys(HWND top, const std::vector<WORD>& vks) {
+  SetForegroundWindow(top);
+  pump();
+  for (WORD vk : vks) {
+    INPUT in[2] = {};
+    in[0].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = vk;
+    in[1] = in[0];
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    for (int i = 0; i < 5; ++i) pump();
+  }
+}
+
 std::vector<std::string> listRows() {
   std::vector<std::string> rows;
   HWND list = app().keywordList;

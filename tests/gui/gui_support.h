@@ -26,6 +26,10 @@ void key(HWND w, WPARAM vk);
 // Key down, the character the keyboard gives, key up: as typing does.
 void type(HWND w, const std::string& text);
 
+// Real keyboard input (SendInput): each key pressed and released in turn, as
+// the user's keys arrive at the focused control of the foreground window.
+void realKeys(HWND top, const std::vector<WORD>& vks);
+
 // "column 0|column 1" of every row of the keyword list.
 std::vector<std::string> listRows();
 

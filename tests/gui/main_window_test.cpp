@@ -76,6 +76,24 @@ TEST_F(MainWindow, TypingNarrowsTheListOnEveryKeyRelease) {
   EXPECT_EQ(a.settings.sideSize2, a.settings.listWidth);  // an empty result keeps the width
 }
 
+// Every letter typed in the list selected row 0, a header row.
+TEST_F(MainWindow, Bug_TypingInTheListSelectedTheHeaderRow) {
+  start({{"default/201101010000000000", "xapple", 0, false, "a"},
+         {"default/201101010000010000", "xbanana", 0, false, "b"},
+         {"default/201101010000020000", "xcherry", 0, false, "日本語\r\nc"}});
+  tav::App& a = app();
+  SetFocus(a.keywordBox);
+  SetWindowTextA(a.keywordBox, "x");
+  key(a.keywordBox, VK_RETURN);
+  ASSERT_EQ(a.keywordList, GetFocus());
+  ASSERT_EQ(4u, listRows().size());
+  tavgui::realKeys(main_, {'X', 'C'});
+  EXPECT_EQ(3, SendMessageA(a.keywordList, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+  tavgui::realKeys(main_, {VK_RETURN});
+  EXPECT_EQ("xcherry", tav::windowText(a.keywordBox));
+  EXPECT_EQ("日本語\r\nc", tav::windowText(a.noteEditor));
+}
+
 TEST_F(MainWindow, EnterOnOneMatchOpensItWithCaretAndCheckMark) {
   start(threeNotes());
   tav::App& a = app();

@@ -112,7 +112,7 @@ TEST_F(Fault, HostileKey_IndexCannotReachFilesOutsideTheDataFolder) {
 
   idx.storeNote("overwrite", "up", "../secret.txt", 0, false);
   idx.storeNote("", "deep", "a/../../secret.txt", 0, false);
-  EXPECT_TRUE(idx.save("data"));
+  EXPECT_FALSE(idx.save("data"));  // the changed note could not be written: a failure
   EXPECT_EQ(tavtest::readFileBytes(secret), "<n>private</n>");
   EXPECT_EQ(tavtest::readFileBytes(data("index2.txt")),
             "../secret.txt,0,0,0,up\na/CON,0,0,0,device\n");
@@ -185,6 +185,60 @@ TEST_F(Fault, RestoredText_OfAnEmptiedNoteIsNotDeletedAtSave) {
   ASSERT_TRUE(idx.save("data"));
   EXPECT_EQ(tavtest::readFileBytes(data("a/1")), "<k>one,</k><f>0</f><c>0</c><n>text</n>");
   EXPECT_EQ(tavtest::readFileBytes(data("index2.txt")), "a/1,0,0,0,one\n");
+}
+
+// A defdir or sub-folder that cannot be a folder name ("memo.", "a:b") made
+// keys whose files were never written, so the note vanished at the next start.
+TEST_F(Fault, OddDefdir_NewKeysAreFiledUnderDefault) {
+  sub("default");
+  idx.load("data");
+  const std::string stamp = "201202031415160000";
+  for (const char* odd : {"memo.", "/", ":", "\\", "..", ".", "CON", "a ", "a*b", "x|y", ""}) {
+    EXPECT_EQ(idx.uniqueKey(odd, stamp), "default/" + stamp) << odd;
+    EXPECT_EQ(idx.uniqueBatchKey(odd, stamp, 2), "default/" + stamp + "1") << odd;
+  }
+  // Trail bytes 0x5C (ソ, 表) and 0x7C (怖: 95 7C) are parts of characters, not separators.
+  for (const char* fine : {"ソフト", "表", "怖", "会議"})
+    EXPECT_EQ(idx.uniqueKey(fine, stamp), std::string(fine) + "/" + stamp) << fine;
+
+  // A note under such a key is written and found again after a reload.
+  idx.storeNote("text", "memo", idx.uniqueKey("memo.", stamp), 0, false);
+  ASSERT_TRUE(idx.saveAndClear("data"));
+  idx.load("data");
+  const std::string* body = nullptr;
+  ASSERT_TRUE(idx.fetchNote("default/" + stamp, &body, nullptr, nullptr));
+  EXPECT_EQ(*body, "text");
+
+  // A key the store refuses is never the target of a move, and a changed note
+  // under such a key makes the save fail, so no old file goes for it.
+  EXPECT_FALSE(idx.moveNote("default/" + stamp, "memo./" + stamp, 0));
+  tavtest::writeFileBytes(data("default/old"), "<n>old</n>");
+  tavtest::writeFileBytes(data("index2.txt"), "default/old,0,0,0,old\nmemo./1,0,0,0,odd\n");
+  idx.load("data");
+  idx.storeNote("", "old", "default/old", 0, false);
+  idx.storeNote("changed", "odd", "memo./1", 0, false);
+  EXPECT_FALSE(idx.save("data"));
+  EXPECT_EQ(tavtest::readFileBytes(data("default/old")), "<n>old</n>");
+}
+
+// "index2.txt" held by another program at load: the save at close wrote only
+// this run's notes over it, and every other note vanished from the index.
+TEST_F(Fault, UnreadableIndex_SaveKeepsEveryNoteOnDisk) {
+  sub("a");
+  tavtest::writeFileBytes(data("a/1"), "<k>one,</k><f>0</f><c>0</c><n>first</n>");
+  tavtest::writeFileBytes(data("index2.txt"), "a/1,0,0,0,one\n");
+  tavtest::HeldFile held(data("index2.txt"));
+  if (!held.holding()) GTEST_SKIP() << "no file locks on this platform";
+  idx.load("data");
+  EXPECT_TRUE(idx.empty());
+  idx.storeNote("second", "two", "a/2", 0, false);
+  EXPECT_FALSE(idx.save("data"));  // still held: left alone
+  EXPECT_EQ(tavtest::readFileBytes(data("index2.txt")), "a/1,0,0,0,one\n");
+  held.release();
+  ASSERT_TRUE(idx.saveAndClear("data"));
+  idx.load("data");
+  EXPECT_NE(idx.findByKey("a/1"), nullptr);
+  EXPECT_NE(idx.findByKey("a/2"), nullptr);
 }
 
 }  // namespace

@@ -118,4 +118,44 @@ TEST_F(Rebuild, WhatTheStoreWritesTheRebuildReadsBack) {
   EXPECT_EQ(sortedLines(tavtest::readFileBytes(path("data", "index2.txt"))), sortedLines(saved));
 }
 
+// A body holding "<r>1,2</r>" became field 4 of the rebuilt line and shifted
+// the keyword; the tags are taken from the header only.
+TEST_F(Rebuild, HeaderOnly_TagsInTheBodyAreText) {
+  sub("data", "g");
+  tavtest::writeFileBytes(path("data", "g/1"),
+                          "<k>rkw,</k><f>0</f><c>0</c><n>see <r>1,2</r> and <k>x</k></n>");
+  tavtest::writeFileBytes(path("data", "g/2"), "<k>plain</k><c>7</c>");  // no body at all
+  EXPECT_EQ(sortedLines(tav::rebuildIndexText("data")),
+            (Lines {"g/1,0,0,0,rkw", "g/2,0,7,0,plain"}));
+}
+
+// What an interrupted save leaves behind is not a note: never indexed, and
+// removed at the next start.
+TEST_F(Rebuild, TempFiles_NeverIndexedAndRemovedAtStart) {
+  sub("data", "g");
+  sub("data2", "表");
+  tavtest::writeFileBytes(path("data", "g/1"), "<k>one</k>");
+  for (const std::string& t : {path("data", "g/~tav4711_3.tmp"), path("data", "g/.~tav12_1.tmp"),
+                               path("data2", "表/~tav9_1.tmp"), tmp.path("~tav1_1.tmp")})
+    tavtest::writeFileBytes(t, "<k>half</k>");
+  tavtest::writeFileBytes(path("data", "g/~tavern.txt"), "<k>kept</k>");
+  EXPECT_EQ(sortedLines(tav::rebuildIndexText("data")), (Lines {"g/1,0,0,0,one", "g/~tavern.txt,0,0,0,kept"}));
+  EXPECT_EQ(tav::rebuildIndexText("data2"), "");
+  tav::removeStaleTempFiles();
+  EXPECT_EQ(tavtest::filesIn(path("data", "g")), (Lines {"1", "~tavern.txt"}));
+  EXPECT_TRUE(tavtest::filesIn(path("data2", "表")).empty());
+  EXPECT_EQ(tav::pathKind(tmp.path("~tav1_1.tmp")), 0);
+}
+
+// The menu's rebuild reloaded without saving: every note stored in the run was gone.
+TEST_F(Rebuild, SaveFirst_NotesStoredInTheRunSurvive) {
+  sub("data", "g");
+  idx.load("data");
+  idx.storeNote("new text", "fresh", "g/1", 3, true);
+  tav::saveAndRebuildAll(idx, "data");
+  const std::string* body = nullptr;
+  ASSERT_TRUE(idx.fetchNote("g/1", &body, nullptr, nullptr));
+  EXPECT_EQ(*body, "new text");
+}
+
 }  // namespace

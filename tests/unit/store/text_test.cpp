@@ -117,3 +117,15 @@ TEST(Text, FoldLowerTouchesOnlyAsciiCapitals) {
 }
 
 }  // namespace
+
+// Wine's edit control counts 漢字 CR LF ab as 6 positions; the core counts 8 bytes.
+TEST(Text, EditPositionsConvertBetweenCharactersAndBytes) {
+  const std::string t = "漢字\r\nab";
+  const std::size_t bytes[] = {0, 2, 4, 5, 6, 7, 8};
+  for (std::size_t c = 0; c <= 6; ++c) {
+    EXPECT_EQ(tav::charsToBytes(t, c), bytes[c]) << c;
+    EXPECT_EQ(tav::bytesToChars(t, bytes[c]), c) << c;
+  }
+  EXPECT_EQ(tav::charsToBytes(t, 99), 8u);
+  EXPECT_EQ(tav::bytesToChars("ソ\\", 3), 2u);  // a 0x5C trail byte is no character of its own
+}

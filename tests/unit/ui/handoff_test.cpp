@@ -41,3 +41,13 @@ TEST(Handoff, HandedTextIsCutTo255Bytes) {
 }
 
 }  // namespace
+
+// The C runtime's lpCmdLine dropped the first byte of 予 (97 5C): the text is
+// taken from the whole command line.
+TEST(Handoff, ArgumentsKeepTheirFirstDoubleByteCharacter) {
+  EXPECT_EQ(tav::argumentsOf("Tavolin.exe 予算案"), "予算案");
+  EXPECT_EQ(tav::argumentsOf("\"C:\\表 ソフト\\Tavolin.exe\"  \tｱｲｳ x"), "ｱｲｳ x");
+  EXPECT_EQ(tav::argumentsOf("\"C:\\a b\\Tavolin.exe\"予"), "予");
+  EXPECT_EQ(tav::argumentsOf("Tavolin.exe"), "");
+  EXPECT_EQ(tav::argumentsOf("\"unterminated"), "");
+}

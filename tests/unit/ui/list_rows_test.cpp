@@ -57,3 +57,18 @@ TEST(ListRows, GroupsCompareUpToTheSlash) {
   EXPECT_EQ("a,b,c", tav::rowText(rows[1], lines));
   EXPECT_TRUE(tav::buildRows({}).empty());
 }
+
+// Typing in the list selected row 0, a header, whatever was typed.
+TEST(ListRows, TypeAheadFindsTheRowBeginningWithTheTypedText) {
+  tav::LineTable lines {"d/1,0,0,0,xapple", "d/2,0,0,0,xbanana", "d/3,0,0,0,XCherry",
+                        "e/4,0,0,0,漢字メモ"};
+  auto rows = tav::buildRows(lines);  // d, xapple, xbanana, XCherry, e, 漢字メモ
+  EXPECT_EQ(tav::findRow(rows, lines, "xc", 0, true, true), 3);
+  EXPECT_EQ(tav::findRow(rows, lines, "x", 2, true, true), 2);
+  EXPECT_EQ(tav::findRow(rows, lines, "xa", 2, true, true), 1);   // wraps
+  EXPECT_EQ(tav::findRow(rows, lines, "xa", 2, true, false), -1);
+  EXPECT_EQ(tav::findRow(rows, lines, "漢字", 0, true, true), 5);
+  EXPECT_EQ(tav::findRow(rows, lines, "xbanana", 0, false, true), 2);
+  EXPECT_EQ(tav::findRow(rows, lines, "xban", 0, false, true), -1);
+  EXPECT_EQ(tav::findRow(rows, lines, "z", 0, true, true), -1);
+}

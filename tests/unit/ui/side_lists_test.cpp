@@ -30,3 +30,8 @@ TEST(SideLists, HistoryMovesARepeatToTheNewestEnd) {
   tav::addHistoryEntry(h, "A");
   EXPECT_EQ((std::vector<std::string>{"B", "A"}), h);
 }
+
+TEST(SideLists, StampsKeepACrBeforeTheLf) {
+  EXPECT_EQ(tav::stampsFromText("line\r\n\nlast"),
+            (std::vector<std::string> {"line\r", "", "last"}));
+}
