@@ -26,12 +26,14 @@ void startupHandoff() {
     SetWindowTextA(a.main, kMainTitle);
     return;
   }
+  a.settings.currentDir = safeFolderName(a.settings.defdir);
+  // The focus moves before the box takes the handed text: the open note is
+  // stored as the editor loses the focus, under the keyword it was opened with.
+  if (a.keywordBox) SetFocus(a.keywordBox);
   if (plan.setBox && a.keywordBox) {
     SetWindowTextA(a.keywordBox, plan.boxText.c_str());
     if (plan.selectBox) setEditSel(a.keywordBox, 0, plan.boxText.size());
   }
-  a.settings.currentDir = safeFolderName(a.settings.defdir);
-  if (a.keywordBox) SetFocus(a.keywordBox);
   if (plan.openKeyword) openKeyword();
   if (plan.search) {
     a.settings.searchText = plan.searchText;

@@ -26,19 +26,28 @@ close_tavolin
 grep -aq '^EndTime=' "$ini" || fail "no EndTime after close"
 
 # --- a second start whose argument is a known keyword: the first window shows
-# and opens that keyword, its title is "Tavolin" again, the second exits with 0
+# and opens that keyword, its title is "Tavolin" again, the second exits with 0.
+# Both keywords start with a byte of 0x80 or above (予 is 97 5C, ｱ is B1), which
+# the C runtime's lpCmdLine used to lose.
 home3=$(new_home "handoff")
 mkdir -p "$home3/data/default"
-sjis $'default/201111151234560000,0,0,0,会議\n' >"$home3/data/index2.txt"
-sjis '<k>会議,</k><f>0</f><c>0</c><n>議題</n>' >"$home3/data/default/201111151234560000"
+sjis $'default/201111151234560000,0,0,0,予算案\ndefault/201111151234570000,0,0,0,ｱｲｳ\n' >"$home3/data/index2.txt"
+sjis '<k>予算案,</k><f>0</f><c>0</c><n>議題</n>' >"$home3/data/default/201111151234560000"
+sjis '<k>ｱｲｳ,</k><f>0</f><c>0</c><n>半角</n>' >"$home3/data/default/201111151234570000"
 start_tavolin "$home3"
 expect_ctl "text box" "Hello" "the last keyword (default Hello) when the index is not empty"
-(cd "$home3" && wine ./Tavolin.exe "会議" >"$home3/.out2" 2>&1 </dev/null)
+(cd "$home3" && wine ./Tavolin.exe "予算案" >"$home3/.out2" 2>&1 </dev/null)
 expect_eq "0" "$?" "second instance with a known keyword exits with 0"
-expect_ctl "text box" "$(sjis '会議')" "the handed keyword is in the first window's keyword box"
+expect_ctl "text box" "$(sjis '予算案')" "the handed keyword is in the first window's keyword box"
 expect_ctl "text editor" "$(sjis '議題')" "the handed keyword's note is open"
 expect_ctl title "Tavolin" "title restored after the hand-off"
+(cd "$home3" && wine ./Tavolin.exe "ｱｲｳ" >"$home3/.out2" 2>&1 </dev/null)
+expect_ctl "text box" "$(sjis 'ｱｲｳ')" "a single-byte katakana keyword arrives whole"
+expect_ctl "text editor" "$(sjis '半角')" "and its note is open"
 close_tavolin
+# The note open during the second hand-off kept its own keyword.
+expect_eq "$(sjis $'default/201111151234560000,0,0,0,予算案\ndefault/201111151234570000,0,0,0,ｱｲｳ')" \
+  "$(cat "$home3/data/index2.txt")" "a hand-off never renames the open note"
 
 # --- EndTime from an earlier day: two lines appended, backup set to today
 home2=$(new_home "dayone")

@@ -250,7 +250,7 @@ TEST_F(Commands, Bug_JapaneseTextBeforeTheCaretMovedEveryPosition) {
   EXPECT_EQ(kChoose, statusText(3));
   std::size_t s = 0, e = 0;
   tav::getEditSel(a.noteEditor, s, e);
-  EXPECT_EQ(first.size() + 2 + 12 + 2, s);  // the start of the inserted block
+  EXPECT_EQ(first.size() + 2 + 11 + 2, s);  // the start of the inserted block
   // A byte position set is the place the control shows: the mark's line.
   SetWindowTextA(a.noteEditor, text.c_str());
   const std::size_t mark = text.find("★");

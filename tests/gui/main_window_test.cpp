@@ -438,10 +438,11 @@ bool grayed(UINT command) {
   return (GetMenuState(app().menu, command, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
+// In bytes, whatever the control counts.
 std::pair<DWORD, DWORD> selection(HWND edit) {
-  DWORD s = 0, e = 0;
-  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
-  return {s, e};
+  std::size_t s = 0, e = 0;
+  tav::getEditSel(edit, s, e);
+  return {static_cast<DWORD>(s), static_cast<DWORD>(e)};
 }
 
 RECT childRect(HWND main, HWND c) {
@@ -596,7 +597,7 @@ TEST_F(MainWindow, JumpMenuOffersEveryMarkAndMovesTheCaretToTheChosenOne) {
   key(a.keywordBox, VK_RETURN);
   // ★ at byte 0, ☆ at 8, ・ at 15.
   SetWindowTextA(a.noteEditor, "★top\r\nx☆mid\r\n・end");
-  SendMessageA(a.noteEditor, EM_SETSEL, 3, 3);
+  tav::setEditSel(a.noteEditor, 3, 3);
   {
     Held ctrl(VK_CONTROL);
     keyWithMenu(a.noteEditor, 'O', '1');

@@ -233,8 +233,8 @@ TEST_F(Fault, UnreadableIndex_SaveKeepsEveryNoteOnDisk) {
   EXPECT_TRUE(idx.empty());
   idx.storeNote("second", "two", "a/2", 0, false);
   EXPECT_FALSE(idx.save("data"));  // still held: left alone
-  EXPECT_EQ(tavtest::readFileBytes(data("index2.txt")), "a/1,0,0,0,one\n");
   held.release();
+  EXPECT_EQ(tavtest::readFileBytes(data("index2.txt")), "a/1,0,0,0,one\n");
   ASSERT_TRUE(idx.saveAndClear("data"));
   idx.load("data");
   EXPECT_NE(idx.findByKey("a/1"), nullptr);
