@@ -44,6 +44,21 @@
 #define IDM_BOOKMARK_FIRST    1500
 #define IDM_JUMP_LAST         1999
 
+// ---- Settings dialog "IDD_SETTEI" (loaded by name): its control ids.
+#define IDC_SETTEI_DEFDIR     10070  // EDIT "データフォルダ："
+#define IDC_SETTEI_WARP       10080  // EDIT "ジャンプキーワード："
+#define IDC_SETTEI_BASE       1028   // drop-down list "ベースフォルダ：": "data", "data2"
+#define IDC_SETTEI_SETS       1022   // drop-down with edit field: directory sets
+#define IDC_SETTEI_SAVE_SET   1023   // "更新"
+#define IDC_SETTEI_DELETE_SET 1024   // "削除"
+#define IDC_SETTEI_DATA       1017   // list "data:"
+#define IDC_SETTEI_DATA2      10010  // list "data2:"
+#define IDC_SETTEI_ALL_LEFT   1021   // "<<"
+#define IDC_SETTEI_LEFT       1019   // "<"
+#define IDC_SETTEI_RIGHT      1018   // ">"
+#define IDC_SETTEI_ALL_RIGHT  1020   // ">>"
+// ---- end of the settings dialog
+
 // Version of the VERSIONINFO block.
 #define TAVOLIN_VERSION_MAJOR 0
 #define TAVOLIN_VERSION_MINOR 1

@@ -1,6 +1,6 @@
 // Not built yet: the search dialog, stamps, date insertion,
 // bookmark and "!go" pop-ups, history stepping and menu, note pop-up windows,
-// the settings and bookmark dialogs and the directory menu. Their keys and
+// the bookmark dialog and the directory menu. Their keys and
 // commands already arrive here, so each feature fills in exactly one body.
 #include "ui/pending_wnd.h"
 
@@ -15,7 +15,6 @@ void showGoMenu(HWND) {}
 void navigateHistory(WPARAM) {}
 void openNoteWindows() {}
 void closeNoteWindows() {}
-void openSettingsDialog(HWND) {}
 void openBookmarkDialog(HWND) {}
 void jumpToKeyword(int) {}
 void showDirectoryMenu() {}

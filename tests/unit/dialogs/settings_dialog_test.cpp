@@ -1,0 +1,171 @@
+// The settings dialog's logic: the two lists, directory sets, and what OK does
+// to the data folders, the settings and the index (on real folders).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "dialogs/settings_dialog.h"
+#include "platform/platform.h"
+#include "store/note.h"
+#include "ui/open_keyword.h"
+#include "testsupport.h"
+
+namespace {
+
+using tav::NameList;
+
+NameList sorted(NameList v) {
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+TEST(SettingsLists, MovesNeverDuplicateAndIgnoreNoSelection) {
+  NameList left{"会議", "ソフト", "default"}, right{"ソフト"};
+  tav::moveSelected(left, 5, right);  // no such row
+  tav::moveSelected(left, -1, right);
+  EXPECT_EQ(3u, left.size());
+  tav::moveSelected(left, 1, right);  // ソフト is there already
+  EXPECT_EQ((NameList{"会議", "default"}), left);
+  EXPECT_EQ((NameList{"ソフト"}), right);
+  tav::moveAll(left, right);
+  EXPECT_TRUE(left.empty());
+  EXPECT_EQ((NameList{"ソフト", "default", "会議"}), right);
+  EXPECT_TRUE(tav::listContains(right, "会議"));
+  EXPECT_FALSE(tav::listContains(right, "会"));
+}
+
+TEST(DirectorySets, SavedAppliedReplacedAndDeletedByName) {
+  NameList dirs{"古い,,default"};
+  tav::saveDirSet(dirs, "a", "", {"x", "y"});
+  EXPECT_EQ((NameList{"古い,,default", "a,,x,y"}), dirs);
+  tav::saveDirSet(dirs, "空", "", {});
+  EXPECT_EQ("空,", dirs.back());
+
+  // Applying: exactly the set's sub-folders that exist end up on the left,
+  // wherever they were; a folder named like the set is not a member.
+  NameList left{"x", "z", "a"}, right{"y", "w"};
+  tav::applyDirSet(*tav::findDirSet(dirs, "a"), left, right);
+  EXPECT_EQ((NameList{"x", "y"}), sorted(left));
+  EXPECT_EQ((NameList{"a", "w", "z"}), sorted(right));
+
+  // Saving under a name that exists, or renaming the chosen set, keeps one
+  // entry per name, so the box and the list never disagree.
+  tav::saveDirSet(dirs, "a", "", {"z"});
+  tav::saveDirSet(dirs, "b", "古い", {"会議"});
+  EXPECT_EQ((NameList{"空,", "a,,z", "b,,会議"}), dirs);
+  EXPECT_EQ((NameList{"空", "a", "b"}), tav::dirSetNames(dirs));
+  tav::deleteDirSet(dirs, "a");
+  EXPECT_EQ(nullptr, tav::findDirSet(dirs, "a"));
+  EXPECT_EQ(2u, dirs.size());
+
+  EXPECT_TRUE(tav::usableSetName("仕事"));
+  EXPECT_FALSE(tav::usableSetName(""));
+  EXPECT_FALSE(tav::usableSetName("a,b"));  // would be read back as "a"
+}
+
+TEST(SettingsOkPlan, UnlistedFoldersInListingOrderSkippingJustMoved) {
+  EXPECT_EQ((NameList{"会議", "表"}),
+            tav::foldersToMove({"会議", "default", "表"}, {"default"}));
+  EXPECT_EQ((NameList{"表"}), tav::foldersToMove({"会議", "表"}, {}, {"会議"}));
+}
+
+class SettingsOk : public ::testing::Test {
+ protected:
+  std::string path(const std::string& folder, const std::string& rest = "") const {
+    return tmp.path(folder) + (rest.empty() ? "" : tav::kPathSep + rest);
+  }
+  void note(const std::string& folder, const std::string& key, const std::string& keyword) {
+    tav::createFolder(path(folder));
+    tav::createFolder(path(folder, tav::keyFolder(key)));
+    tavtest::writeFileBytes(path(folder, key), tav::composeNoteFile(keyword, 0, false, keyword));
+  }
+  std::string index(const std::string& folder) const {
+    return tavtest::readFileBytes(path(folder, "index2.txt"));
+  }
+
+  tavtest::TempExeDir tmp;
+  tav::Settings s;
+  tav::KeywordIndex idx;
+};
+
+TEST_F(SettingsOk, MovesUnlistedFoldersWithTheirNotesAndRebuildsBothIndexes) {
+  note("data", "会議/201101010000000000", "kaigi");
+  note("data", "ソフト/201101010000010000", "soft");
+  note("data", "共有/201101010000020000", "shared1");
+  note("data2", "共有/201101010000030000", "shared2");
+  s.current = "data";
+  idx.load("data");
+  idx.storeNote("unsaved", "新しい", "ソフト/201101010000040000", 0, false);
+
+  tav::SettingsDialogData d = tav::settingsDialogStart(s, {});
+  EXPECT_EQ((NameList{"ソフト", "会議", "共有"}), sorted(d.dataSide));
+  EXPECT_EQ((NameList{"共有"}), d.data2Side);
+  // 会議 and 共有 go right; 共有 is on both sides already, so its move fails.
+  d.dataSide = {"ソフト"};
+  d.data2Side = {"会議", "共有"};
+  d.defdir = "表";
+  d.warp = "★";
+  d.current = "data2";
+  tav::SettingsOutcome r = tav::applySettingsDialog(d, s, idx);
+
+  EXPECT_TRUE(r.saved);
+  EXPECT_TRUE(r.moved);
+  EXPECT_EQ("表", s.defdir);
+  EXPECT_EQ("★", s.warp);
+  EXPECT_EQ("data2", s.current);
+  EXPECT_EQ(0, tav::pathKind(path("data", "会議")));
+  EXPECT_EQ("<k>kaigi,</k><f>0</f><c>0</c><n>kaigi</n>",
+            tavtest::readFileBytes(path("data2", "会議/201101010000000000")));
+  EXPECT_EQ(1, tav::pathKind(path("data", "共有")));  // stayed, nothing lost
+  EXPECT_NE("", tavtest::readFileBytes(path("data", "共有/201101010000020000")));
+  // The unsaved note was written under the old folder before the rebuild.
+  EXPECT_NE(std::string::npos, index("data").find("ソフト/201101010000040000,0,0,0,新しい\n"));
+  EXPECT_NE(std::string::npos, index("data").find("共有/201101010000020000,0,0,0,shared1\n"));
+  EXPECT_EQ(std::string::npos, index("data").find("会議"));
+  EXPECT_NE(std::string::npos, index("data2").find("会議/201101010000000000,0,0,0,kaigi\n"));
+  // The index in memory is the one of the folder now in use.
+  EXPECT_EQ("data2", idx.folder());
+  EXPECT_EQ(2u, idx.size());
+  EXPECT_NE(nullptr, idx.findByKeyword("kaigi"));
+}
+
+TEST_F(SettingsOk, NoChangeMovesNothingAndRebuildsNothing) {
+  note("data", "会議/201101010000000000", "kaigi");
+  tavtest::writeFileBytes(path("data", "index2.txt"), "会議/201101010000000000,0,0,0,kaigi\n");
+  tav::createFolder(path("data2"));
+  tavtest::writeFileBytes(path("data2", "index2.txt"), "x/1,0,0,0,stale\n");
+  s.current = "data";
+  idx.load("data");
+  tav::SettingsDialogData d = tav::settingsDialogStart(s, {"a,,会議"});
+  EXPECT_EQ("data", d.current);
+  tav::SettingsOutcome r = tav::applySettingsDialog(d, s, idx);
+  EXPECT_TRUE(r.saved);
+  EXPECT_FALSE(r.moved);
+  EXPECT_EQ("x/1,0,0,0,stale\n", index("data2"));  // not rebuilt
+  EXPECT_EQ(1u, idx.size());
+}
+
+// Notes that cannot be written must not be dropped by the reload: the
+// folders and the folder in use stay as they are, the index keeps them.
+TEST_F(SettingsOk, FailedSaveKeepsUnsavedNotesAndTheFolders) {
+  note("data", "会議/201101010000000000", "kaigi");
+  s.current = "data";
+  idx.load("data");
+  idx.storeNote("cannot be written", "lost?", "missing/201101010000000000", 0, false);
+  tav::SettingsDialogData d = tav::settingsDialogStart(s, {});
+  d.dataSide.clear();
+  d.data2Side = {"会議"};
+  d.current = "data2";
+  d.warp = "☆";
+  tav::SettingsOutcome r = tav::applySettingsDialog(d, s, idx);
+  EXPECT_FALSE(r.saved);
+  EXPECT_EQ("data", s.current);
+  EXPECT_EQ("☆", s.warp);
+  EXPECT_EQ(1, tav::pathKind(path("data", "会議")));
+  ASSERT_NE(nullptr, idx.findByKeyword("lost?"));
+  EXPECT_EQ(tav::EntryStatus::Dirty, idx.findByKeyword("lost?")->status);
+}
+
+}  // namespace
