@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "app/app.h"
+#include "platform/platform.h"
 #include "resources/resource.h"
 #include "store/note.h"
 #include "store/text_wnd.h"
+#include "ui/open_keyword.h"
 #include "gui_support.h"
 #include "testsupport.h"
 
@@ -153,14 +155,23 @@ TEST_F(SettingsDialog, TemplateAndFirstContents) {
       EXPECT_STRCASEEQ(e.cls, cls) << e.id;
       EXPECT_EQ(e.text, tav::windowText(c)) << e.id;
       EXPECT_EQ(e.style, static_cast<DWORD>(GetWindowLongA(c, GWL_STYLE)) & e.style) << e.id;
-      RECT want {e.x, e.y, e.x + e.w, e.y + e.h}, got;
+      // Each of x, y, w, h is scaled on its own, as the dialog does.
+      RECT want {e.x, e.y, e.w, e.h}, got;
       MapDialogRect(dlg, &want);
       GetWindowRect(c, &got);
       MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&got), 2);
       EXPECT_EQ(want.left, got.left) << e.id;
       EXPECT_EQ(want.top, got.top) << e.id;
-      EXPECT_EQ(want.right, got.right) << e.id;
-      if (e.h) EXPECT_EQ(want.bottom, got.bottom) << e.id;
+      EXPECT_EQ(want.right, got.right - got.left) << e.id;
+      LONG height = got.bottom - got.top;
+      if (e.style & LBS_SORT && e.cls[0] == 'L') {
+        // A list box shows whole rows only (and its border).
+        LONG row = static_cast<LONG>(SendMessageA(c, LB_GETITEMHEIGHT, 0, 0));
+        EXPECT_LE(height, want.bottom) << e.id;
+        EXPECT_GT(height, want.bottom - 2 * row) << e.id;
+      } else if (e.h) {
+        EXPECT_EQ(want.bottom, height) << e.id;
+      }
     }
     RECT client {0, 0, 175, 251}, got;
     MapDialogRect(dlg, &client);
