@@ -214,7 +214,6 @@ TEST_F(SettingsDialog, OkMovesFoldersWithTheirNotesRebuildsAndSwitchesTheDataFol
     click(dlg, IDC_SETTEI_RIGHT);
     selectRow(dlg, IDC_SETTEI_DATA, "共有");  // on both sides: cannot move
     click(dlg, IDC_SETTEI_RIGHT);
-    click(dlg, IDC_SETTEI_RIGHT);  // nothing selected: nothing happens
     EXPECT_EQ((Names{"ソフト"}), items(dlg, IDC_SETTEI_DATA));
     EXPECT_EQ((Names{"会議", "共有"}), items(dlg, IDC_SETTEI_DATA2));
     SetDlgItemTextA(dlg, IDC_SETTEI_DEFDIR, "表");
@@ -284,15 +283,11 @@ TEST_F(SettingsDialog, DirectorySetsSavedChosenAndDeletedEvenTheFirst) {
     typeSetName(dlg, "x");
     EXPECT_TRUE(enabled(dlg, IDC_SETTEI_SAVE_SET));
     EXPECT_FALSE(enabled(dlg, IDC_SETTEI_DELETE_SET));
-    typeSetName(dlg, "");
-    EXPECT_FALSE(enabled(dlg, IDC_SETTEI_SAVE_SET));
 
     chooseSet(dlg, "b");  // its missing "gone" is simply not there
     EXPECT_EQ((Names{"ソフト"}), items(dlg, IDC_SETTEI_DATA));
     click(dlg, IDC_SETTEI_DELETE_SET);
     EXPECT_EQ((Names{"会議と表"}), items(dlg, IDC_SETTEI_SETS, true));
-    chooseSet(dlg, "会議と表");
-    EXPECT_EQ((Names{"ソフト", "会議"}), items(dlg, IDC_SETTEI_DATA));
     click(dlg, IDCANCEL);
   });
   // The sets changed although the dialog was cancelled; the folders did not.
