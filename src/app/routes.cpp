@@ -11,10 +11,6 @@ namespace tav {
 
 void buildMainWindow(HWND main) { createMainControls(main); }
 
-// The search across notes comes with the search feature; until then a search
-// finds nothing and changes nothing.
-void searchAgain(int) {}
-
 void writeSideLists() {
   App& a = app();
   writeWholeFile(exePath("recent.txt"), recentFileText(a.historyList));

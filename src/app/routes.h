@@ -9,8 +9,10 @@ namespace tav {
 
 // WM_CREATE: builds the controls, loads the index and the side lists.
 void buildMainWindow(HWND main);
-// Searches the notes for the search text (direction 0 forward).
-void searchAgain(int direction);
+// F3: the search text in the shown note, then on through the listed notes
+// (Shift: backward). fromEditor is 1 from the note editor, 0 from the keyword
+// box, the list or the start-up hand-off. (search/search_wnd.cpp)
+void searchAgain(int fromEditor);
 // Writes "recent.txt", "dir.txt" and "hanko.txt".
 void writeSideLists();
 // The main window procedure's messages that the controls' code handles

@@ -59,6 +59,11 @@
 #define IDC_SETTEI_ALL_RIGHT  1020   // ">>"
 // ---- end of the settings dialog
 
+// Controls of the dialog "IDD_SEARCH" (search text and options; also the name prompt).
+#define IDC_SEARCH_TEXT       10070
+#define IDC_SEARCH_ALL        1015   // "一覧すべて検索 (&A)"
+#define IDC_SEARCH_CASE       1016   // "大文字/小文字を区別(&B)"
+
 // Version of the VERSIONINFO block.
 #define TAVOLIN_VERSION_MAJOR 0
 #define TAVOLIN_VERSION_MINOR 1

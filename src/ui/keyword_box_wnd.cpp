@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/routes.h"
+#include "dialogs/search_dialog_wnd.h"
 #include "platform/platform.h"
 #include "settings/stamps.h"
 #include "store/rebuild.h"

@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/routes.h"
+#include "dialogs/search_dialog_wnd.h"
 #include "store/text.h"
 #include "store/text_wnd.h"
 #include "ui/main_wnd.h"
@@ -268,31 +269,56 @@ LRESULT listNotify(NMHDR* hdr) {
     case LVN_ODFINDITEMW: return findItemWide(reinterpret_cast<NMLVFINDITEMW*>(hdr));
     case NM_RCLICK: showDirectoryMenu(); break;
     case NM_CLICK:
-    case NM_RETURN: openSelectedNote(); break;
+    case NM_RETURN: openSelectedNote(false, false); break;
     default: break;
   }
   return 0;
 }
 
-void openSelectedNote() {
+int selectedListRow() { return selectedRow(); }
+
+void selectOnlyListRow(int row) {
+  HWND list = app().keywordList;
+  clearRowState(list, LVNI_SELECTED, LVIS_SELECTED);
+  LVITEMA it {};
+  it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  it.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&it));
+  SendMessageA(list, LVM_SETSELECTIONMARK, 0, row);
+  SendMessageA(list, LVM_ENSUREVISIBLE, row, FALSE);
+}
+
+bool listedNote(int row, std::string* keyword, std::string* key) {
+  App& a = app();
+  if (row < 0 || static_cast<std::size_t>(row) >= a.listRows.size()) return false;
+  const ListRow& r = a.listRows[row];
+  if (r.header) return false;
+  *key = rowKey(r, a.listLines).substr(0, 255);
+  *keyword = rowText(r, a.listLines).substr(0, 255);
+  return !key->empty();
+}
+
+const std::string* openSelectedNote(bool fetchOnly, bool skipNogrep) {
   App& a = app();
   int r = selectedRow();
-  if (r < 0 || static_cast<std::size_t>(r) >= a.listRows.size()) return;
+  if (r < 0 || static_cast<std::size_t>(r) >= a.listRows.size()) return nullptr;
   EnableWindow(a.noteEditor, TRUE);
-  const ListRow& row = a.listRows[r];
-  std::string key = rowKey(row, a.listLines).substr(0, 255);
-  if (key.empty()) return;
-  std::string keyword = rowText(row, a.listLines).substr(0, 255);
+  std::string keyword, key;
+  if (!listedNote(r, &keyword, &key)) return nullptr;
+  if (skipNogrep && keyword.find("nogrep") != std::string::npos) return nullptr;
   const std::string* body = nullptr;
   bool checked = false;
   unsigned caret = 0;
-  if (a.index.fetchNote(key, &body, &checked, &caret) && body) {
+  if (!a.index.fetchNote(key, &body, &checked, &caret)) body = nullptr;
+  if (fetchOnly) return body;
+  if (body) {
     showNote(keyword, key, *body, caret, checked);
     addToHistory(keyword);
     a.settings.historyAddEnabled = true;
   } else {
     rebuildAfterUnreadableNote();
   }
+  return nullptr;
 }
 
 void setCheckedForListedNotes(char mark) {

@@ -45,7 +45,18 @@ void refreshList();
 extern void (*listRefreshed)();
 int checkFilterNow();
 LRESULT listNotify(NMHDR* hdr);
-void openSelectedNote();
+// The one way a list row becomes the opened note: the first selected row's
+// note is fetched (fetchOnly: only that; its body, owned by the index, or
+// null) or shown and added to the history. A header row opens nothing; with
+// skipNogrep neither does a keyword holding "nogrep". An unreadable note is
+// reported and the index rebuilt (not when fetching only).
+const std::string* openSelectedNote(bool fetchOnly = false, bool skipNogrep = false);
+// The first selected row (-1: none); select that row alone, focused and in sight.
+int selectedListRow();
+void selectOnlyListRow(int row);
+// Keyword and key of a note row, at most 255 bytes each; false for a header
+// row or a row the list does not have.
+bool listedNote(int row, std::string* keyword, std::string* key);
 void setCheckedForListedNotes(char mark);
 // Shown when a listed note's file cannot be read; then the index is rebuilt.
 void rebuildAfterUnreadableNote();

@@ -5,8 +5,10 @@
 
 #include "app/app.h"
 #include "app/routes.h"
+#include "dialogs/search_dialog_wnd.h"
 #include "commands/run_wnd.h"
 #include "commands/insert_wnd.h"
+#include "search/search_wnd.h"
 #include "settings/stamps.h"
 #include "store/text.h"
 #include "store/text_wnd.h"
@@ -95,8 +97,9 @@ bool onKeyDown(HWND w, WPARAM wp, LPARAM lp) {
   }
   if (!ctrl) return false;
   switch (wp) {
-    case VK_UP: jumpToNearest(w, false); return false;
-    case VK_DOWN: jumpToNearest(w, true); return false;
+    // Passed on, the key would move the caret one more line, off the mark.
+    case VK_UP: jumpToNearest(w, false); return true;
+    case VK_DOWN: jumpToNearest(w, true); return true;
     case 'A':
       SendMessageA(w, EM_SETSEL, 0, -1);
       SendMessageA(w, EM_SCROLLCARET, 0, 0);

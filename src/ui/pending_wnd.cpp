@@ -1,4 +1,4 @@
-// Not built yet: the search dialog, stamps, date insertion,
+// Not built yet: stamps, date insertion,
 // bookmark and "!go" pop-ups, history stepping and menu, note pop-up windows,
 // the bookmark dialog and the directory menu. Their keys and
 // commands already arrive here, so each feature fills in exactly one body.
@@ -6,8 +6,6 @@
 
 namespace tav {
 
-void openSearchDialog(HWND, const std::string&) {}
-void jumpToNearest(HWND, bool) {}
 void stampCommand(HWND) {}
 void insertDate(HWND) {}
 void showBookmarkPopup(HWND) {}

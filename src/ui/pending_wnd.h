@@ -9,8 +9,6 @@
 
 namespace tav {
 
-void openSearchDialog(HWND control, const std::string& initial);  // Ctrl+F
-void jumpToNearest(HWND editor, bool forward);                    // Ctrl+Up / Ctrl+Down
 void stampCommand(HWND edit);                                     // Ctrl+T
 void insertDate(HWND edit);                                       // Ctrl+Shift+T
 void showBookmarkPopup(HWND editor);                              // Ctrl+M

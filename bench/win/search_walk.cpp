@@ -1,0 +1,188 @@
+// How long F3 takes to walk every row of the keyword list when no listed note
+// holds the search text: 10,000 notes listed, the real main window under
+// Wine. Timed cold (the index just loaded, no body read yet, as right after
+// start) and with the bodies cached; beside it, in the same run, grep -rlFi
+// over the same note files.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "platform/platform.h"
+#include "search/search_wnd.h"
+#include "ui/main_wnd.h"
+
+namespace {
+
+constexpr int kNotes = 10000;
+constexpr int kFolders = 10;
+constexpr int kRepeats = 5;
+const char* const kMissing = "qzqzq";
+
+double msSince(const LARGE_INTEGER& t0) {
+  LARGE_INTEGER f, t1;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&t1);
+  return 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+LARGE_INTEGER now() {
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t;
+}
+
+void pump() {
+  MSG m;
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
+}
+
+void removeTree(const std::string& dir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = dir + "\\" + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(path);
+      else DeleteFileA(path.c_str());
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+bool writeFile(const std::string& path, const std::string& text) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD done = 0;
+  bool ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
+            done == text.size();
+  CloseHandle(h);
+  return ok;
+}
+
+// 10 sub-folders of 1,000 notes of about 600 bytes of Japanese and ASCII
+// text each; every keyword holds "k", so that query lists them all.
+bool makeNotes(const std::string& data) {
+  static const char* const lines[] = {"会議の予定を確認する", "Meeting notes for the release",
+                                      "ソフトの表示設定を見直す", "買い物: 牛乳, パン, 卵",
+                                      "Server budget review and API draft", "旅行の資料を読む"};
+  std::string index;
+  char folder[16], key[64], kw[64];
+  for (int i = 0; i < kNotes; ++i) {
+    std::snprintf(folder, sizeof folder, "f%02d", i / (kNotes / kFolders));
+    std::snprintf(key, sizeof key, "%s/2011010100%08d", folder, i);
+    std::snprintf(kw, sizeof kw, "k%05d,メモ", i);
+    CreateDirectoryA((data + "\\" + folder).c_str(), nullptr);
+    std::string body;
+    for (int l = 0; l < 20; ++l) {
+      body += lines[(i + l) % 6];
+      body += "\r\n";
+    }
+    std::string file = std::string("<k>") + kw + ",</k><f>0</f><c>0</c><n>" + body + "</n>";
+    if (!writeFile(data + "\\" + key, file)) return false;
+    index += std::string(key) + ",0,0,0," + kw + "\n";
+  }
+  return writeFile(data + "\\index2.txt", index);
+}
+
+// grep -rlFi over the note files, as a Unix program started from Wine; -1
+// when it cannot be started.
+double timeGrep(const std::string& unixData) {
+  std::string cmd = std::string("/usr/bin/grep -rlFi ") + kMissing + " " + unixData;
+  STARTUPINFOA si {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi {};
+  LARGE_INTEGER t0 = now();
+  if (!CreateProcessA("Z:\\usr\\bin\\grep", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &si, &pi)) {
+    return -1;
+  }
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  double ms = msSince(t0);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return ms;
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+double walk() {
+  LARGE_INTEGER t0 = now();
+  int row = tav::findInListedNotes(true, false);
+  double ms = msSince(t0);
+  if (row >= 0) {
+    std::fprintf(stderr, "search_walk_bench: a note holds the missing text\n");
+    std::exit(1);
+  }
+  return ms;
+}
+
+}  // namespace
+
+int main() {
+  // Z:\tmp is /tmp, where grep finds the same files.
+  const std::string name = "tav_search_bench_" + std::to_string(GetCurrentProcessId());
+  const std::string dir = "Z:\\tmp\\" + name;
+  const std::string unixData = "/tmp/" + name + "/data";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  CreateDirectoryA((dir + "\\data").c_str(), nullptr);
+  tav::setExeDir(dir + "\\");
+  if (!makeNotes(dir + "\\data")) {
+    std::fprintf(stderr, "search_walk_bench: cannot write the notes\n");
+    return 1;
+  }
+
+  tav::App& a = tav::app();
+  a.instance = GetModuleHandleA(nullptr);
+  tav::loadSettings(a.settings);
+  if (!tav::registerClasses(a.instance)) return 1;
+  HWND main = tav::createMainWindow(a.instance);
+  if (!main) return 1;
+  pump();
+
+  std::vector<double> cold, warm, grep;
+  std::size_t rows = 0;
+  for (int r = 0; r < kRepeats; ++r) {
+    // As right after start: the index freshly loaded, no body read yet.
+    a.index.load(a.settings.dataFolder());
+    SetWindowTextA(a.keywordBox, "k");
+    tav::refreshList();
+    pump();
+    rows = a.listRows.size();
+    tav::selectOnlyListRow(0);
+    a.settings.searchText = kMissing;
+    cold.push_back(walk());
+    for (int w = 0; w < 3; ++w) warm.push_back(walk());
+    grep.push_back(timeGrep(unixData));
+  }
+  const double g = median(grep);
+  std::printf("search_walk_bench: %zu rows listed, %d repetitions (medians)\n", rows, kRepeats);
+  std::printf("  walk, bodies cached   %8.2f ms   (goal 100 ms)\n", median(warm));
+  std::printf("  walk, cold            %8.2f ms\n", median(cold));
+  if (g >= 0) {
+    std::printf("  grep -rlFi            %8.2f ms   cold walk / grep = %.2f (goal 1.5)\n", g,
+                median(cold) / g);
+  } else {
+    std::printf("  grep -rlFi            could not be started\n");
+  }
+
+  a.settings.saveOnExit = false;
+  SendMessageA(main, WM_CLOSE, 0, 0);
+  pump();
+  removeTree(dir);
+  return rows == static_cast<std::size_t>(kNotes + kFolders) ? 0 : 1;
+}
