@@ -60,6 +60,26 @@ void realKeys(HWND top, const std::vector<WORD>& vks) {
   }
 }
 
+namespace {
+
+BOOL CALLBACK findDialog(HWND w, LPARAM found) {
+  char cls[32] = {0};
+  GetClassNameA(w, cls, sizeof cls);
+  if (std::string(cls) == "#32770" && IsWindowVisible(w)) {
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND visibleDialog() {
+  HWND dlg = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), findDialog, reinterpret_cast<LPARAM>(&dlg));
+  return dlg;
+}
+
 std::vector<std::string> listRows() {
   std::vector<std::string> rows;
   HWND list = app().keywordList;

@@ -30,6 +30,9 @@ void type(HWND w, const std::string& text);
 // the user's keys arrive at the focused control of the foreground window.
 void realKeys(HWND top, const std::vector<WORD>& vks);
 
+// The visible modal dialog or message box of this thread, or null.
+HWND visibleDialog();
+
 // "column 0|column 1" of every row of the keyword list.
 std::vector<std::string> listRows();
 

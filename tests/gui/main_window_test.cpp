@@ -361,20 +361,9 @@ struct BoxSeen {
 BoxSeen g_box;
 int g_answer = IDOK;
 
-BOOL CALLBACK findBox(HWND w, LPARAM found) {
-  char cls[32] = {0};
-  GetClassNameA(w, cls, sizeof cls);
-  if (std::string(cls) == "#32770" && IsWindowVisible(w)) {
-    *reinterpret_cast<HWND*>(found) = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // Runs inside the message box's own loop: reads the box, then presses g_answer.
 void CALLBACK answerBox(HWND, UINT, UINT_PTR id, DWORD) {
-  HWND box = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), findBox, reinterpret_cast<LPARAM>(&box));
+  HWND box = tavgui::visibleDialog();
   if (!box) return;  // not shown yet: the timer fires again
   KillTimer(nullptr, id);
   g_box.seen = true;

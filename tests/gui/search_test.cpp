@@ -53,19 +53,8 @@ struct Seen {
 Seen g_seen;
 void (*g_act)(HWND dlg) = nullptr;
 
-BOOL CALLBACK findDialog(HWND w, LPARAM found) {
-  char cls[32] = {0};
-  GetClassNameA(w, cls, sizeof cls);
-  if (std::string(cls) == "#32770" && IsWindowVisible(w)) {
-    *reinterpret_cast<HWND*>(found) = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
-  HWND dlg = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), findDialog, reinterpret_cast<LPARAM>(&dlg));
+  HWND dlg = tavgui::visibleDialog();
   if (!dlg) return;
   ++g_seen.count;
   g_seen.caption = tav::windowText(dlg);
