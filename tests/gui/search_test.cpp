@@ -60,7 +60,9 @@ void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
   g_seen.caption = tav::windowText(dlg);
   g_seen.text = tav::dialogItemText(dlg, IDC_SEARCH_TEXT);
   g_seen.staticText = tav::dialogItemText(dlg, 0xFFFF);  // a message box's text
-  if (HWND edit = GetDlgItem(dlg, IDC_SEARCH_TEXT)) tav::getEditSel(edit, g_seen.selStart, g_seen.selEnd);
+  if (HWND edit = GetDlgItem(dlg, IDC_SEARCH_TEXT)) {
+    tav::getEditSel(edit, g_seen.selStart, g_seen.selEnd);
+  }
   g_seen.allChecked = IsDlgButtonChecked(dlg, IDC_SEARCH_ALL) == BST_CHECKED;
   g_seen.allEnabled = IsWindowEnabled(GetDlgItem(dlg, IDC_SEARCH_ALL));
   g_seen.caseChecked = IsDlgButtonChecked(dlg, IDC_SEARCH_CASE) == BST_CHECKED;
