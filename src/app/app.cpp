@@ -34,7 +34,7 @@ bool registerClasses(HINSTANCE instance) {
   if (!RegisterClassA(&wc)) return false;
 
   WNDCLASSA child {};
-  child.lpfnWndProc = DefWindowProcA;  // the note pop-up windows fill this in
+  child.lpfnWndProc = DefWindowProcA;  // no window of this class is made
   child.hInstance = instance;
   child.lpszClassName = "CHILD";
   return RegisterClassA(&child) != 0;

@@ -64,6 +64,14 @@
 #define IDC_SEARCH_ALL        1015   // "一覧すべて検索 (&A)"
 #define IDC_SEARCH_CASE       1016   // "大文字/小文字を区別(&B)"
 
+// ---- Note pop-up window "CHILDW" (loaded by name): its control ids.
+#define IDC_NOTEWIN_KEYWORD   10070  // the note's keyword
+#define IDC_NOTEWIN_BODY      10080  // the note's body
+#define IDC_NOTEWIN_DELETE    1018   // "削除": empties the body
+#define IDC_NOTEWIN_PREV      1020   // "←": the previous four matches
+#define IDC_NOTEWIN_NEXT      1021   // "→": the next four matches
+// ---- end of the note pop-up window
+
 // Version of the VERSIONINFO block.
 #define TAVOLIN_VERSION_MAJOR 0
 #define TAVOLIN_VERSION_MINOR 1

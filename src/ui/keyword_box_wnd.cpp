@@ -13,6 +13,7 @@
 #include "commands/insert_wnd.h"
 #include "ui/editor_text.h"
 #include "ui/handoff.h"
+#include "notewin/note_windows_wnd.h"
 #include "ui/main_wnd.h"
 #include "ui/open_keyword.h"
 #include "ui/pending_wnd.h"

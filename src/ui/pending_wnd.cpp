@@ -1,5 +1,5 @@
 // Not built yet: stamps, date insertion,
-// bookmark and "!go" pop-ups, history stepping and menu, note pop-up windows,
+// bookmark and "!go" pop-ups, history stepping and menu,
 // the bookmark dialog and the directory menu. Their keys and
 // commands already arrive here, so each feature fills in exactly one body.
 #include "ui/pending_wnd.h"
@@ -11,8 +11,6 @@ void insertDate(HWND) {}
 void showBookmarkPopup(HWND) {}
 void showGoMenu(HWND) {}
 void navigateHistory(WPARAM) {}
-void openNoteWindows() {}
-void closeNoteWindows() {}
 void openBookmarkDialog(HWND) {}
 void jumpToKeyword(int) {}
 void showDirectoryMenu() {}

@@ -14,8 +14,6 @@ void insertDate(HWND edit);                                       // Ctrl+Shift+
 void showBookmarkPopup(HWND editor);                              // Ctrl+M
 void showGoMenu(HWND editor);                                     // Ctrl+Shift+M
 void navigateHistory(WPARAM key);                                 // Alt+Left / Alt+Right
-void openNoteWindows();                                           // Ctrl+Enter
-void closeNoteWindows();                                          // before every saveNote
 void openSettingsDialog(HWND owner);                              // "設定"
 void openBookmarkDialog(HWND owner);                              // "編集" (bookmarks)
 void jumpToKeyword(int id);                                       // history and bookmark items

@@ -1,0 +1,30 @@
+// The note pop-up windows: Ctrl+Enter in the keyword box shows the matching
+// notes in up to four modeless windows tiled over the work area; they page
+// through the matches four at a time and store what was typed into them into
+// the index when they are paged or closed.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace tav {
+
+// Ctrl+Enter: stores and closes an open set, then opens the notes matching the
+// keyword box, filter box and check filter (nothing at all for no match).
+void openNoteWindows();
+// Shows the matches first .. first + 3 in the windows of the set.
+void showNotePage(long first);
+// Stores the note shown in one slot into the index.
+void saveNoteWindow(std::size_t slot);
+// Stores every window of the set and closes it; before every saveNote.
+void closeNoteWindows();
+
+// The set as it stands: a window or null per slot (empty before the first
+// set), the match lines and the index of the line in slot 0.
+const std::vector<HWND>& noteWindowSlots();
+const std::vector<std::string>& noteMatchLines();
+long notePageStart();
+
+}  // namespace tav
