@@ -191,9 +191,15 @@ TEST_F(NoteWindows, SixMatchesPageEditStoreDeleteAndCloseTogether) {
   EXPECT_EQ("ソフト表五改", keywordIn(0));
   EXPECT_EQ("新しい本文", bodyIn(0));
 
-  // "削除" empties the body; closing one (blank) window stores and closes all.
+  // "削除" empties the body, and the note stays empty when paged back to.
   click(1, IDC_NOTEWIN_DELETE);
   EXPECT_EQ("", bodyIn(1));
+  click(1, IDC_NOTEWIN_PREV);
+  click(1, IDC_NOTEWIN_NEXT);
+  EXPECT_EQ(keywordOf(6), keywordIn(1));
+  EXPECT_EQ("", bodyIn(1));
+
+  // Closing one (blank) window stores and closes them all.
   std::vector<HWND> windows = tav::noteWindowSlots();
   SendMessageA(slot(3), WM_SYSCOMMAND, SC_CLOSE, 0);
   pump();
@@ -241,6 +247,9 @@ TEST_F(NoteWindows, UnreadableNoteRebuildsAndTheOtherLinesStillOpen) {
   start({{keyOf(1), "ねこ1", 0, false, "a"},
          {keyOf(2), "ねこ2", 0, false, "b"},
          {keyOf(3), "ねこ3", 0, false, "c"}});
+  // An edit made in an earlier set survives the rebuild that the next set runs.
+  ctrlEnter("ねこ1");
+  setItem(0, IDC_NOTEWIN_BODY, "残る");
   DeleteFileA(dir_.path("data\\" + keyOf(2)).c_str());
   static std::string seenText;
   seenText.clear();
@@ -257,6 +266,7 @@ TEST_F(NoteWindows, UnreadableNoteRebuildsAndTheOtherLinesStillOpen) {
   ASSERT_EQ(3u, tav::noteWindowSlots().size());
   EXPECT_EQ(keyOf(1), title(0));
   EXPECT_EQ(keyOf(3), title(1));
+  EXPECT_EQ("残る", bodyIn(0));
   EXPECT_EQ(nullptr, slot(2));
   // Each window stands where its line's place is: the third at the upper right.
   RECT work = workArea();
