@@ -10,6 +10,9 @@ namespace tav {
 
 namespace {
 
+// Index lines of at most this many bytes are blank lines or stray bytes.
+constexpr std::size_t kMaxIgnoredLine = 5;
+
 std::string indexPath(const std::string& folder) {
   std::string path = exeDir() + folder;
   path += kPathSep;
@@ -65,7 +68,7 @@ void KeywordIndex::load(const std::string& folder) {
     std::size_t end = all.find('\n', start);
     if (end == std::string_view::npos) end = all.size();
     std::string_view piece = all.substr(start, end - start);
-    if (piece.size() > 5) {
+    if (piece.size() > kMaxIgnoredLine) {
       IndexEntry* e = &storage_.emplace_back(IndexEntry::fromLine(piece));
       e->position = entries_.size();
       addToMaps(e);
@@ -76,6 +79,11 @@ void KeywordIndex::load(const std::string& folder) {
 }
 
 bool KeywordIndex::save(const std::string& folder) {
+  // A key that a hand-made index holds twice has its file written or
+  // deleted only for the entry that lookups give, never by a later twin.
+  auto ownsFile = [this](const IndexEntry* e) {
+    return isSafeNoteKey(e->key()) && findByKey(e->key()) == e;
+  };
   bool ok = true;
   for (auto& e : entries_) {
     if (e->saveAction() != 1) continue;
@@ -85,13 +93,14 @@ bool KeywordIndex::save(const std::string& folder) {
       ok = false;
       continue;
     }
+    if (!ownsFile(e)) continue;
     if (!writeWholeFile(notePath(folder, e->key()), e->composeNoteFile())) ok = false;
   }
   // A note moved to a new key has its old entry Deleted: its file goes only
   // once every new file is safely written.
   if (ok) {
     for (auto& e : entries_)
-      if (e->saveAction() == 0 && isSafeNoteKey(e->key())) deleteFile(notePath(folder, e->key()));
+      if (e->saveAction() == 0 && ownsFile(e)) deleteFile(notePath(folder, e->key()));
   }
   if (indexUnreadable_) return writeWholeFile(indexPath(folder), rebuildIndexText(folder)) && ok;
   std::string text;
@@ -100,7 +109,15 @@ bool KeywordIndex::save(const std::string& folder) {
   text.reserve(total);
   for (auto& e : entries_) {
     if (e->status == EntryStatus::Deleted) continue;
-    text.append(e->lineView());
+    std::string_view line = e->lineView();
+    text.append(line);
+    // load ignores lines of 5 bytes or fewer and drops a CR at a line's end;
+    // commas at either end are trimmed anyway, so padding with them keeps
+    // such an entry (only a hand-made index has one) as it is.
+    if (line.size() <= kMaxIgnoredLine)
+      text.append(kMaxIgnoredLine + 1 - line.size(), ',');
+    else if (line.back() == '\r')
+      text += ',';
     text += '\n';
   }
   if (!writeWholeFile(indexPath(folder), text)) ok = false;
@@ -160,10 +177,14 @@ void KeywordIndex::reindex() {
   tableStale_ = true;
 }
 
-IndexEntry* KeywordIndex::findByKey(std::string_view key) { return firstOf(byKey_, key); }
+// No entry has the empty key (hasKey): a line without one in a hand-made
+// index must not be found, or a store under it would shift its fields.
+IndexEntry* KeywordIndex::findByKey(std::string_view key) {
+  return key.empty() ? nullptr : firstOf(byKey_, key);
+}
 
 const IndexEntry* KeywordIndex::findByKey(std::string_view key) const {
-  return firstOf(byKey_, key);
+  return key.empty() ? nullptr : firstOf(byKey_, key);
 }
 
 IndexEntry* KeywordIndex::findByKeyword(std::string_view keyword) {
@@ -224,6 +245,7 @@ void KeywordIndex::insertAt(std::size_t pos, IndexEntry* e) {
 
 void KeywordIndex::storeNote(const std::string& body, const std::string& keyword,
                              const std::string& key, unsigned caret, bool checked) {
+  if (key.empty()) return;  // its line would lose the key field
   IndexEntry* e = findByKey(key);
   if (e) {
     if (body.empty()) {
@@ -280,14 +302,15 @@ void KeywordIndex::setChecked(std::string_view key, char mark) {
   std::string& r = e->record;
   std::size_t p = 0;
   for (int i = 0; i < 3 && p != std::string::npos; ++i) p = r.find(',', i == 0 ? 0 : p + 1);
-  if (p != std::string::npos && p + 1 < r.size()) {
-    removeFromMaps(e);
-    if (r[p + 1] == ',')
-      r.insert(p + 1, 1, mark);  // an empty check field gets the mark
-    else
-      r[p + 1] = mark;
-    addToMaps(e);
-  }
+  // A line without a check field (only a hand-made index has one) keeps its
+  // mark: a mark set only in memory would be lost at the next save.
+  if (p == std::string::npos || p + 1 >= r.size()) return;
+  removeFromMaps(e);
+  if (r[p + 1] == ',')
+    r.insert(p + 1, 1, mark);  // an empty check field gets the mark
+  else
+    r[p + 1] = mark;
+  addToMaps(e);
   e->checked = mark == '1' ? 1 : 0;
   e->checkedAtStore = mark == '1';
 }

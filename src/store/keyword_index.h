@@ -44,12 +44,13 @@ class KeywordIndex {
   void clear();
   bool saveAndClear(const std::string& folder);
 
-  // Exact key; whatever its status. nullptr when absent.
+  // Exact key; whatever its status. nullptr when absent or empty.
   IndexEntry* findByKey(std::string_view key);
   const IndexEntry* findByKey(std::string_view key) const;
   // First entry in list order whose keyword equals keyword; whatever its status.
   IndexEntry* findByKeyword(std::string_view keyword);
 
+  // Records the editor's state of one note; an empty key stores nothing.
   void storeNote(const std::string& body, const std::string& keyword, const std::string& key,
                  unsigned caret, bool checked);
   // The note's body (owned by the entry), check mark and caret; false when the

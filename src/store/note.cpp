@@ -125,6 +125,11 @@ bool isSafeNamePart(std::string_view part) {
   if (part.empty() || part == "." || part == "..") return false;
   if (part.back() == '.' || part.back() == ' ') return false;
   if (hasForbiddenChar(part)) return false;
+  // Bytes below 0x40 are never trail bytes, so these are looked for byte by
+  // byte: a comma would split the index line at the key, and a "/" or ":"
+  // after a lead byte is still a separator or a drive mark.
+  for (char c : part)
+    if (c == ',' || c == '/' || c == ':' || static_cast<unsigned char>(c) < 0x20) return false;
   return !isDeviceName(part);
 }
 

@@ -39,7 +39,8 @@ std::string_view keyPrefix(std::string_view key);
 // is put: not empty, not "." or "..", not a device name (CON, NUL, AUX, PRN,
 // COM1-9, LPT1-9, also with an extension), not ending in a dot or space, and
 // without "/", ":" or a "\" standing as a character of its own (the 0x5C trail
-// byte of a double-byte character such as ソ is not one).
+// byte of a double-byte character such as ソ is not one), nor "," or a control
+// byte, which would break the key's index line.
 bool isSafeNamePart(std::string_view part);
 
 // The sub-folder new notes are filed in: name itself when it is a safe name

@@ -3,11 +3,19 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "store/note.h"
 #include "store/text.h"
 
 namespace tav {
 
 namespace {
+
+// One value field of the line from a header element: up to a comma, which
+// would shift the fields after it.
+std::string fieldOf(std::string_view head, const char* tag) {
+  std::string v = extractTag(head, tag).value_or("0");
+  return v.substr(0, v.find(','));
+}
 
 void appendLine(std::string& out, const std::string& sub, const std::string& file,
                 const std::optional<std::string>& text) {
@@ -16,19 +24,26 @@ void appendLine(std::string& out, const std::string& sub, const std::string& fil
   out += '/';
   out += file;
   out += ',';
-  // The tags are read from the header only: a body may well contain "<r>1,2</r>".
+  // The header elements stand before the body, so a body that holds "<r>"
+  // or "<k>" text gives the line nothing; the values are looked for beside
+  // the keyword element, so a keyword that holds "<f>" gives nothing either.
   std::string_view head;
   if (text) head = std::string_view(*text).substr(0, text->find("<n>"));
+  std::size_t kOpen = head.find("<k>");
   if (!text) {
     out += "0,0,0,null";
-  } else if (std::optional<std::string> k = extractTag(head, "k")) {
-    out += extractTag(head, "f").value_or("0");
+  } else if (kOpen != std::string_view::npos) {
+    std::size_t kStart = kOpen + 3, kEnd = head.find("</k>", kStart);
+    std::string_view keyword = head.substr(kStart, kEnd == std::string_view::npos ? kEnd : kEnd - kStart);
+    std::string others(head.substr(0, kOpen));
+    if (kEnd != std::string_view::npos) others.append(head.substr(kEnd + 4));
+    out += fieldOf(others, "f");
     out += ',';
-    out += extractTag(head, "c").value_or("0");
+    out += fieldOf(others, "c");
     out += ',';
-    out += extractTag(head, "r").value_or("0");
+    out += fieldOf(others, "r");
     out += ',';
-    out += trimSeparator(*k, ',', false);
+    out += trimSeparator(keyword, ',', false);
   } else {
     out += "0,0,0,null2";
   }
@@ -49,11 +64,14 @@ std::string rebuildIndexText(const std::string& folder) {
   std::string out;
   for (const std::string& sub : subs) {
     std::string dir = base + sub;
-    if (pathKind(dir) != 1) continue;
+    if (!isSafeNamePart(sub) || pathKind(dir) != 1) continue;  // never list what no key can name
     std::vector<std::string> files;
     listFolder(dir, files, 1);
     for (const std::string& file : files) {
       if (isTempFileName(file)) continue;  // a save cut short, not a note
+      // A name that cannot be part of a key (a comma, a line break, a device
+      // name...) would give an entry whose note is never read: leave it out.
+      if (!isSafeNoteKey(sub + "/" + file)) continue;
       appendLine(out, sub, file, readWholeFile(dir + kPathSep + file));
     }
   }

@@ -13,7 +13,8 @@ namespace tav {
 using AfterRebuild = std::function<void()>;
 
 // The index text of a data folder as its note files give it: one line per
-// file exactly one level below the folder, in listing order, each ended by
+// file exactly one level below the folder whose sub-folder and file names can
+// make a key (isSafeNoteKey), in listing order, each ended by
 // LF; "null" for a file that cannot be read, "null2" for one without "<k>".
 std::string rebuildIndexText(const std::string& folder);
 
