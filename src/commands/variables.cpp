@@ -12,6 +12,7 @@ void CommandVariables::clear() {
   byName.clear();
   nameLengths.clear();
   bytes = 0;
+  workLeft = kMaxSubstitutionWork;
 }
 
 const std::string* CommandVariables::find(const std::string& name) const {
@@ -47,9 +48,20 @@ struct Region {
   std::size_t start, end, creator;  // where a value went in, and whose
 };
 
+// Takes n bytes of looking from the run's work; false once it is used up.
+bool spend(const CommandVariables& vars, std::size_t n) {
+  if (vars.workLeft < n) {
+    vars.workLeft = 0;
+    return false;
+  }
+  vars.workLeft -= n;
+  return true;
+}
+
 // Calls f(pos, index) for every variable name in text that starts at a
 // position in [from, to) and ends beyond minEnd, by position. Every name starts
-// and ends with '?', so only '?' positions are tried.
+// and ends with '?', so only '?' positions are tried. Stops when the run's
+// work is used up.
 template <typename F>
 void forEachName(const CommandVariables& vars, std::string_view text, std::size_t from,
                  std::size_t to, std::size_t minEnd, F f) {
@@ -60,6 +72,7 @@ void forEachName(const CommandVariables& vars, std::string_view text, std::size_
     for (std::size_t len : vars.nameLengths) {
       if (p + len > text.size()) break;
       if (p + len <= minEnd || text[p + len - 1] != '?') continue;
+      if (!spend(vars, len)) return;
       key.assign(text.data() + p, len);
       auto it = vars.byName.find(key);
       if (it != vars.byName.end()) f(p, it->second);
@@ -92,6 +105,7 @@ bool replaceOne(const CommandVariables& vars, std::size_t i, std::string& cur,
                 std::size_t maxSize, std::set<std::size_t>& pending) {
   const std::string& name = vars.names[i];
   const std::string& value = vars.values[i];
+  if (!spend(vars, cur.size())) return false;
   std::string out;
   std::vector<Region> regions;
   std::size_t start = 0;
@@ -110,6 +124,38 @@ bool replaceOne(const CommandVariables& vars, std::size_t i, std::string& cur,
   return true;
 }
 
+struct Occurrence {
+  std::size_t pos, idx;
+};
+
+// Could two neighbouring occurrences of the batch interact when passed one
+// after the other? Passing the lower variable first may form the name of a
+// variable ranked between the two that takes a "?" of the other occurrence
+// (which the sweep replaces at once, so the name never shows afterwards).
+// Such a name holds the text between them and the other's "?" at that side.
+bool nearbyNameBetween(const CommandVariables& vars, const std::string& cur,
+                       const std::vector<Occurrence>& occ, std::size_t batchMax) {
+  const std::size_t maxLen = vars.nameLengths.back();
+  const Occurrence* left = nullptr;
+  for (const Occurrence& o : occ) {
+    if (o.idx > batchMax) continue;
+    if (left && o.pos >= left->pos + vars.names[left->idx].size()) {
+      std::size_t end = left->pos + vars.names[left->idx].size();
+      if (o.pos - end < maxLen) {
+        std::string gap = cur.substr(end, o.pos - end);
+        std::size_t lo = std::min(left->idx, o.idx), hi = std::max(left->idx, o.idx);
+        for (std::size_t j = lo + 1; j < hi; ++j) {
+          if (!spend(vars, vars.names[j].size())) return true;
+          if (vars.names[j].find(left->idx < o.idx ? gap + "?" : "?" + gap) != std::string::npos)
+            return true;
+        }
+      }
+    }
+    left = &o;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool substituteVariables(const CommandVariables& vars, std::string& text, std::size_t maxSize) {
@@ -117,10 +163,8 @@ bool substituteVariables(const CommandVariables& vars, std::string& text, std::s
   std::set<std::size_t> pending;
   forEachName(vars, text, 0, text.size(), 0,
               [&](std::size_t, std::size_t idx) { pending.insert(idx); });
+  if (vars.workLeft == 0) return false;
   std::string cur = text;
-  struct Occurrence {
-    std::size_t pos, idx;
-  };
   std::vector<Occurrence> occ;
   std::vector<Region> regions;
   while (!pending.empty()) {
@@ -135,6 +179,7 @@ bool substituteVariables(const CommandVariables& vars, std::string& text, std::s
       reach = std::max(reach, p + vars.names[idx].size());
       occ.push_back({p, idx});
     });
+    if (vars.workLeft == 0) return false;
     // The run of lowest pending variables without such overlaps is replaced
     // in one sweep instead of one pass each; that gives the same text unless
     // a value forms the name of a later variable of the same run.
@@ -145,6 +190,7 @@ bool substituteVariables(const CommandVariables& vars, std::string& text, std::s
       batchMax = idx;
       batch = true;
     }
+    if (batch) batch = !nearbyNameBetween(vars, cur, occ, batchMax);
     if (batch) {
       std::string out;
       regions.clear();
@@ -160,7 +206,9 @@ bool substituteVariables(const CommandVariables& vars, std::string& text, std::s
       out.append(cur, start, std::string::npos);
       if (out.size() > maxSize) return false;
       std::set<std::size_t> found;
-      if (collectNewNames(vars, out, regions, batchMax, true, found)) {
+      bool apart = collectNewNames(vars, out, regions, batchMax, true, found);
+      if (vars.workLeft == 0) return false;
+      if (apart) {
         cur.swap(out);
         pending.erase(pending.begin(), pending.upper_bound(batchMax));
         pending.insert(found.begin(), found.end());
@@ -169,7 +217,7 @@ bool substituteVariables(const CommandVariables& vars, std::string& text, std::s
     }
     std::size_t i = *pending.begin();
     pending.erase(pending.begin());
-    if (!replaceOne(vars, i, cur, maxSize, pending)) return false;
+    if (!replaceOne(vars, i, cur, maxSize, pending) || vars.workLeft == 0) return false;
   }
   text.swap(cur);
   return true;

@@ -15,12 +15,20 @@ namespace tav {
 // memory long before the run ends.
 constexpr std::size_t kMaxVariableBytes = 16u << 20;
 
+// The substitutions of one run together may look at about this many bytes.
+// Names formed from long values (a line's quoted retry defines the whole line
+// as a name) could otherwise make a hostile note's run take hours; an
+// ordinary run stays far below it.
+constexpr std::size_t kMaxSubstitutionWork = 64u << 20;
+
 struct CommandVariables {
   std::vector<std::string> names;   // with the leading and the added trailing "?"
   std::vector<std::string> values;
   std::size_t bytes = 0;            // of all names and values
   std::unordered_map<std::string, std::size_t> byName;
   std::vector<std::size_t> nameLengths;  // distinct, for finding names in a text
+  // What the run's substitutions may still look at (kMaxSubstitutionWork).
+  mutable std::size_t workLeft = kMaxSubstitutionWork;
 
   void clear();
   std::size_t size() const { return names.size(); }
@@ -39,7 +47,8 @@ int defineVariable(CommandVariables& vars, const std::string& word,
 // inserted (so a value may bring in names of later variables, never of earlier
 // ones). Only the variables that occur are visited, which keeps a run with
 // thousands of variables fast. False, with text unchanged, when the result
-// would grow beyond maxSize bytes.
+// would grow beyond maxSize bytes, or when the run's substitutions have used
+// up their work (then every later one with a name to look for fails too).
 bool substituteVariables(const CommandVariables& vars, std::string& text, std::size_t maxSize);
 
 }  // namespace tav

@@ -1,5 +1,7 @@
 #include "ui/handoff.h"
 
+#include "platform/path.h"
+
 namespace tav {
 
 const char* const kKeywordHint = "ここになにかキーワードを入力して下さい";
@@ -33,7 +35,11 @@ HandoffPlan planHandoff(const std::string& commandLine, const std::string& boxTe
 }
 
 std::string cutHandedText(const std::string& title) {
-  return title.size() > 255 ? title.substr(0, 255) : title;
+  if (title.size() <= 255) return title;
+  // Never half a double-byte character: the buffer leaves such a character out whole.
+  std::size_t cut = 255;
+  if (!isCharStart(title, cut)) --cut;
+  return title.substr(0, cut);
 }
 
 std::string argumentsOf(std::string_view commandLine) {

@@ -28,7 +28,7 @@ HandoffPlan planHandoff(const std::string& commandLine, const std::string& boxTe
 extern const char* const kKeywordHint;
 
 // The title text a second instance hands over is read back through a 256-byte
-// buffer: at most 255 bytes arrive.
+// buffer: at most 255 bytes arrive, and never half a double-byte character.
 std::string cutHandedText(const std::string& title);
 
 // The arguments of a whole command line (GetCommandLineA): the program name,

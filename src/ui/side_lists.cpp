@@ -10,7 +10,9 @@ std::vector<std::string> sideListFromText(std::string_view text) {
   std::vector<std::string> out;
   splitText(text, out, '\n');
   for (std::string& s : out) {
-    if (!s.empty() && s.back() == '\r') s.pop_back();
+    // Every CR before the LF goes: an entry ending in CR would lose it at the
+    // next write and read, and no edit control gives one.
+    while (!s.empty() && s.back() == '\r') s.pop_back();
   }
   return out;
 }

@@ -8,7 +8,7 @@
 
 namespace tav {
 
-// The pieces of a side-list file (LF separated; a CR before the LF is dropped).
+// The pieces of a side-list file (LF separated; CRs before the LF are dropped).
 std::vector<std::string> sideListFromText(std::string_view text);
 
 // The stamps of "hanko.txt": split at LF only; a CR before an LF is part of
