@@ -129,29 +129,60 @@ struct Occurrence {
 };
 
 // Could two neighbouring occurrences of the batch interact when passed one
-// after the other? Passing the lower variable first may form the name of a
-// variable ranked between the two that takes a "?" of the other occurrence
-// (which the sweep replaces at once, so the name never shows afterwards).
-// Such a name holds the text between them and the other's "?" at that side.
+// after the other? Passing the lower-ranked one first may form, across its
+// value and the text up to the other, the name of a variable ranked between
+// the two that takes the other's "?" (which the sweep replaces at once, so
+// the name never shows afterwards). Such a name holds: the value from its
+// last "?" on (or, for a value without "?", the character before it and the
+// whole value), the text between, and the other's "?". Mirrored for a right
+// occurrence ranked lower.
 bool nearbyNameBetween(const CommandVariables& vars, const std::string& cur,
                        const std::vector<Occurrence>& occ, std::size_t batchMax) {
   const std::size_t maxLen = vars.nameLengths.back();
-  const Occurrence* left = nullptr;
-  for (const Occurrence& o : occ) {
-    if (o.idx > batchMax) continue;
-    if (left && o.pos >= left->pos + vars.names[left->idx].size()) {
-      std::size_t end = left->pos + vars.names[left->idx].size();
-      if (o.pos - end < maxLen) {
-        std::string gap = cur.substr(end, o.pos - end);
-        std::size_t lo = std::min(left->idx, o.idx), hi = std::max(left->idx, o.idx);
-        for (std::size_t j = lo + 1; j < hi; ++j) {
-          if (!spend(vars, vars.names[j].size())) return true;
-          if (vars.names[j].find(left->idx < o.idx ? gap + "?" : "?" + gap) != std::string::npos)
-            return true;
-        }
-      }
+  std::vector<const Occurrence*> batch;
+  for (const Occurrence& o : occ)
+    if (o.idx <= batchMax) batch.push_back(&o);
+  // The characters that may stand beside occurrence k on one side once the
+  // occurrences ranked below it are replaced; nothing known gives "".
+  auto besides = [&](std::size_t k, bool before) -> std::vector<std::string> {
+    const Occurrence& o = *batch[k];
+    std::size_t edge = before ? o.pos : o.pos + vars.names[o.idx].size();
+    if (before ? edge == 0 : edge >= cur.size()) return {};  // no character there
+    const Occurrence* n = nullptr;
+    if (before && k > 0 && batch[k - 1]->pos + vars.names[batch[k - 1]->idx].size() == edge)
+      n = batch[k - 1];
+    if (!before && k + 1 < batch.size() && batch[k + 1]->pos == edge) n = batch[k + 1];
+    if (!n) return {std::string(1, cur[before ? edge - 1 : edge])};
+    const std::string& v = vars.values[n->idx];
+    if (n->idx > o.idx || v.empty()) return {"?", ""};
+    return {"?", std::string(1, before ? v.back() : v.front())};
+  };
+  for (std::size_t k = 1; k < batch.size(); ++k) {
+    const Occurrence& a = *batch[k - 1];
+    const Occurrence& b = *batch[k];
+    std::size_t end = a.pos + vars.names[a.idx].size();
+    if (b.pos < end || b.pos - end >= maxLen) continue;
+    const std::string gap = cur.substr(end, b.pos - end);
+    std::vector<std::string> needs;
+    if (a.idx < b.idx) {
+      const std::string& v = vars.values[a.idx];
+      std::size_t q = v.rfind('?');
+      if (q != std::string::npos) needs.push_back(v.substr(q) + gap + "?");
+      else
+        for (const std::string& c : besides(k - 1, true)) needs.push_back(c + v + gap + "?");
+    } else {
+      const std::string& v = vars.values[b.idx];
+      std::size_t q = v.find('?');
+      if (q != std::string::npos) needs.push_back("?" + gap + v.substr(0, q + 1));
+      else
+        for (const std::string& c : besides(k, false)) needs.push_back("?" + gap + v + c);
     }
-    left = &o;
+    std::size_t lo = std::min(a.idx, b.idx), hi = std::max(a.idx, b.idx);
+    for (std::size_t j = lo + 1; j < hi; ++j) {
+      if (!spend(vars, vars.names[j].size() * needs.size())) return true;
+      for (const std::string& need : needs)
+        if (vars.names[j].find(need) != std::string::npos) return true;
+    }
   }
   return false;
 }
