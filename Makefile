@@ -8,8 +8,11 @@ CMAKE_FLAGS ?=
 
 HOST := $(BUILD)/host
 WIN := $(BUILD)/win
+FUZZ := $(BUILD)/fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := $(patsubst tests/fuzz/fuzz_%.cpp,%,$(wildcard tests/fuzz/fuzz_*.cpp))
 
-.PHONY: all deps host win test test-host test-win run bench dist clean
+.PHONY: all deps host win fuzzers fuzz fuzz-coverage test test-host test-win run bench dist clean
 
 all: host win
 
@@ -17,15 +20,31 @@ deps:
 	@scripts/deps
 
 host: deps
-	@cmake -S . -B $(HOST) -DTAV_WIN_DIR=$(CURDIR)/$(WIN) $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(HOST) -DTAV_WIN_DIR=$(CURDIR)/$(WIN) -DTAV_FUZZ_DIR=$(CURDIR)/$(FUZZ) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(HOST) -j$(JOBS)
 
 win: deps
 	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(WIN) -j$(JOBS)
 
-# One CTest run over the native tests and the Windows ones (under Wine).
-test: host win
+# The fuzz targets (tests/fuzz): clang, libFuzzer, AddressSanitizer and UBSan.
+fuzzers: deps
+	@cmake -S tests/fuzz -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(FUZZ) -j$(JOBS)
+
+# Every target over its seed corpus, then fuzzed for FUZZ_SECONDS each.
+fuzz: fuzzers
+	@rc=0; for t in $(FUZZ_TARGETS); do scripts/run-fuzz fuzz $(FUZZ) $$t $(FUZZ_SECONDS) || rc=1; done; exit $$rc
+
+# Line coverage of the parser sources by the corpus (and what make fuzz kept).
+fuzz-coverage: deps
+	@cmake -S tests/fuzz -B $(FUZZ)-cov -DCMAKE_CXX_COMPILER=clang++ -DTAV_FUZZ_COVERAGE=ON >/dev/null
+	@cmake --build $(FUZZ)-cov -j$(JOBS)
+	@scripts/fuzz-coverage $(FUZZ)-cov $(FUZZ)
+
+# One CTest run over the native tests, the Windows ones (under Wine) and the
+# fuzz targets (their corpus and a few seconds of fuzzing each).
+test: host win fuzzers
 	@scripts/with-wine ctest --test-dir $(HOST) --output-on-failure
 
 run: win
@@ -42,4 +61,4 @@ dist: win
 	@scripts/make-dist $(WIN)
 
 clean:
-	rm -rf $(HOST) $(WIN) dist
+	rm -rf $(HOST) $(WIN) $(FUZZ) $(FUZZ)-cov dist

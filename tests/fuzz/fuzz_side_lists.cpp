@@ -1,0 +1,40 @@
+// "recent.txt", "dir.txt", "bookmark.txt" and "hanko.txt": LF-separated lists.
+// Properties: no entry holds a line break or ends with CR; each list written
+// back and read again is the same list ("dir.txt" reversed, "recent.txt" its
+// newest 16); the history built from "recent.txt" has each keyword once, in
+// the file's order of last appearance; a bookmark's menu text has no comma.
+#include <set>
+
+#include "fuzz_check.h"
+#include "store/text.h"
+#include "ui/side_lists.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // A file's text ends at its first NUL, as readWholeFile gives it.
+  fuzzsupport::Split in(data, size);
+  std::vector<std::string> list = tav::sideListFromText(in.text);
+  for (const std::string& e : list) {
+    FUZZ_CHECK(e.find('\n') == std::string::npos, "no entry holds LF");
+    FUZZ_CHECK(e.empty() || e.back() != '\r', "no entry ends with CR");
+    FUZZ_CHECK(tav::commaField(e, 1).find(',') == std::string::npos, "a bookmark's menu text has no comma");
+  }
+
+  FUZZ_CHECK(tav::sideListFromText(tav::stampFileText(list)) == list, "hanko.txt reads back the same");
+  std::vector<std::string> reversed(list.rbegin(), list.rend());
+  FUZZ_CHECK(tav::sideListFromText(tav::dirFileText(list)) == reversed, "dir.txt reads back reversed");
+  std::vector<std::string> newest(list.size() > 16 ? list.end() - 16 : list.begin(), list.end());
+  FUZZ_CHECK(tav::sideListFromText(tav::recentFileText(list)) == newest, "recent.txt keeps the newest 16");
+
+  // The history as loading "recent.txt" builds it (empty lines add nothing).
+  std::vector<std::string> history;
+  for (const std::string& e : list)
+    if (!e.empty()) tav::addHistoryEntry(history, e);
+  std::set<std::string> distinct(history.begin(), history.end());
+  FUZZ_CHECK(distinct.size() == history.size(), "each keyword is in the history once");
+  if (!history.empty()) {
+    std::string last;
+    for (auto it = list.rbegin(); it != list.rend() && last.empty(); ++it) last = *it;
+    FUZZ_CHECK(history.back() == last, "the file's last keyword is the newest");
+  }
+  return 0;
+}
