@@ -208,7 +208,11 @@ void clearRowState(HWND list, UINT which, UINT state) {
 void replaceRows() {
   App& a = app();
   HWND list = a.keywordList;
-  clearRowState(list, LVNI_SELECTED, LVIS_SELECTED);
+  // Looking for selected rows walks every row; while typing none is selected,
+  // and the count says so at once.
+  if (SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0) {
+    clearRowState(list, LVNI_SELECTED, LVIS_SELECTED);
+  }
   clearRowState(list, LVNI_FOCUSED, LVIS_FOCUSED);
   SendMessageA(list, LVM_SETSELECTIONMARK, 0, -1);
   const std::size_t before = a.listRows.size();

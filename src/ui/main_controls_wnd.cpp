@@ -40,7 +40,10 @@ void addColumn(HWND list, int index, const char* title, int width) {
   SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&c));
 }
 
+// Sets a column's width unless it already has it: setting an equal width still
+// repaints the header and the list's rows.
 void setColumnWidth(HWND list, int index, int width) {
+  if (SendMessageA(list, LVM_GETCOLUMNWIDTH, index, 0) == width) return;
   LVCOLUMNA c {};
   c.mask = LVCF_WIDTH;
   c.cx = width;
@@ -81,7 +84,36 @@ void createEditorFont(HWND editor) {
   SendMessageA(editor, WM_SETFONT, reinterpret_cast<WPARAM>(a.editorFont), TRUE);
 }
 
-void moveTo(HWND w, const Rect& r) { MoveWindow(w, r.x, r.y, r.w, r.h, TRUE); }
+// Where a control is now, in its parent's client coordinates.
+RECT placeOf(HWND w) {
+  RECT r {};
+  GetWindowRect(w, &r);
+  MapWindowPoints(nullptr, GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// Moves a control only when it is not where the layout puts it: a key release
+// lays the window out again, and an equal move shows nothing new. A drop-down
+// list's window is as high as its closed box, whatever height it was given
+// (that height is its drop-down's), so its height is not compared.
+void moveTo(HWND w, const Rect& r, bool compareHeight = true) {
+  RECT now = placeOf(w);
+  if (now.left == r.x && now.top == r.y && now.right - now.left == r.w &&
+      (!compareHeight || now.bottom - now.top == r.h)) {
+    return;
+  }
+  MoveWindow(w, r.x, r.y, r.w, r.h, TRUE);
+}
+
+// The status bar docks itself at the bottom on WM_SIZE; once it lies there
+// across the whole width, there is nothing to dock.
+void dockStatusBar(HWND main, WPARAM wp, LPARAM lp) {
+  HWND bar = app().statusBar;
+  RECT client, now = placeOf(bar);
+  GetClientRect(main, &client);
+  if (now.left == 0 && now.right == client.right && now.bottom == client.bottom) return;
+  SendMessageA(bar, WM_SIZE, wp, lp);
+}
 
 }  // namespace
 
@@ -140,8 +172,10 @@ void createMainControls(HWND main) {
   a.listImages = makeListImages();
   SendMessageA(a.keywordList, LVM_SETIMAGELIST, LVSIL_SMALL,
                reinterpret_cast<LPARAM>(a.listImages));
-  SendMessageA(a.keywordList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
-               LVS_EX_FULLROWSELECT);
+  // Double-buffered: a refill repaints every visible row, and drawing them off
+  // the screen first is cheaper and does not flicker.
+  const DWORD listEx = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
+  SendMessageA(a.keywordList, LVM_SETEXTENDEDLISTVIEWSTYLE, listEx, listEx);
   loadSideLists();
 }
 
@@ -156,10 +190,10 @@ void layoutMainWindow(HWND main, WPARAM wp, LPARAM lp) {
   moveTo(a.keywordList, l.keywordList);
   moveTo(a.keywordBox, l.keywordBox);
   moveTo(a.filterBox, l.filterBox);
-  moveTo(a.checkFilter, l.checkFilter);
+  moveTo(a.checkFilter, l.checkFilter, false);
   moveTo(a.noteEditor, l.noteEditor);
   moveTo(a.checkButton, l.checkButton);
-  SendMessageA(a.statusBar, WM_SIZE, wp, lp);
+  dockStatusBar(main, wp, lp);
   RECT wr;
   GetWindowRect(main, &wr);
   SIZE size {wr.right - wr.left, wr.bottom - wr.top};
@@ -218,8 +252,19 @@ void splitterButtonUp(HWND main, WPARAM wp, LPARAM lp) {
   layoutMainWindow(main, wp, lp);
 }
 
+// A part that already shows the text is left alone: every key release that
+// lists notes says "一覧表示" again, and setting it repaints the part.
 void setStatus(int part, const std::string& text) {
-  SendMessageA(app().statusBar, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text.c_str()));
+  HWND bar = app().statusBar;
+  // The length is in bytes on Windows and in characters under Wine; twice it
+  // holds the text either way.
+  const auto shown = static_cast<std::size_t>(LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0)));
+  if (shown <= text.size()) {
+    std::string now(2 * shown + 2, '\0');
+    SendMessageA(bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(now.data()));
+    if (now.c_str() == text) return;
+  }
+  SendMessageA(bar, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void setKeyChangeItems(bool enabled) {

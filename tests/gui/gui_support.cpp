@@ -80,6 +80,13 @@ HWND visibleDialog() {
   return dlg;
 }
 
+RECT childRect(HWND parent, HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 std::vector<std::string> listRows() {
   std::vector<std::string> rows;
   HWND list = app().keywordList;

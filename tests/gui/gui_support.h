@@ -33,6 +33,9 @@ void realKeys(HWND top, const std::vector<WORD>& vks);
 // The visible modal dialog or message box of this thread, or null.
 HWND visibleDialog();
 
+// A child window's rectangle in its parent's client coordinates.
+RECT childRect(HWND parent, HWND child);
+
 // "column 0|column 1" of every row of the keyword list.
 std::vector<std::string> listRows();
 

@@ -25,6 +25,7 @@ using tav::app;
 
 namespace {
 
+using tavgui::childRect;
 using tavgui::Held;
 using tavgui::key;
 using tavgui::listRows;
@@ -432,13 +433,6 @@ std::pair<DWORD, DWORD> selection(HWND edit) {
   std::size_t s = 0, e = 0;
   tav::getEditSel(edit, s, e);
   return {static_cast<DWORD>(s), static_cast<DWORD>(e)};
-}
-
-RECT childRect(HWND main, HWND c) {
-  RECT r;
-  GetWindowRect(c, &r);
-  MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
-  return r;
 }
 
 std::string className(HWND w) {
