@@ -315,6 +315,15 @@ void breakdown() {
     for (const tav::IndexEntry* e : hits) lines.add(e->lineView());
     tav::buildRows(lines, rows);
   });
+  step("  of which the filter", [&] {
+    hits.clear();
+    a.index.collectMatchEntries("k", hits, "", tav::checkFilterNow());
+  });
+  step("  of which the lines copied", [&] {
+    lines.clear();
+    for (const tav::IndexEntry* e : hits) lines.add(e->lineView());
+  });
+  step("  of which the rows built", [&] { tav::buildRows(lines, rows); });
   step("key release, every note listed again", [&a] {
     SendMessageA(a.keywordBox, WM_KEYUP, VK_SHIFT, 0xC0000001);
   });

@@ -339,6 +339,29 @@ void KeywordIndex::refreshTable() const {
   tableStale_ = false;
 }
 
+namespace {
+
+// The row whose slice of the keyword table holds byte at, searching on from
+// row (whose start is at or before it). Hits come in order and mostly close
+// together (a word in every keyword hits every row), so the search gallops
+// forward from row instead of halving everything after it.
+std::size_t rowAt(const std::vector<std::uint32_t>& starts, std::size_t row, std::uint32_t at) {
+  std::size_t lo = row, hi = row + 1, step = 1;
+  while (hi < starts.size() && starts[hi] <= at) {
+    lo = hi;
+    hi += step;
+    step *= 2;
+  }
+  if (hi > starts.size()) hi = starts.size();
+  auto first = starts.begin();
+  return static_cast<std::size_t>(std::upper_bound(first + static_cast<std::ptrdiff_t>(lo),
+                                                   first + static_cast<std::ptrdiff_t>(hi), at) -
+                                  first) -
+         1;
+}
+
+}  // namespace
+
 template <typename Fn>
 void KeywordIndex::forEachKeywordMatch(std::string_view query, Fn&& fn) const {
   QueryWords q(query);
@@ -358,11 +381,7 @@ void KeywordIndex::forEachKeywordMatch(std::string_view query, Fn&& fn) const {
   for (;;) {
     std::size_t hit = table.find(lead, from);
     if (hit == std::string_view::npos) break;
-    row = static_cast<std::size_t>(
-              std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(row), starts_.end(),
-                               static_cast<std::uint32_t>(hit)) -
-              starts_.begin()) -
-          1;
+    row = rowAt(starts_, row, static_cast<std::uint32_t>(hit));
     std::string_view slice = table.substr(starts_[row], starts_[row + 1] - starts_[row] - 1);
     bool all = true;
     for (std::size_t w = 1; w < q.words.size() && all; ++w)

@@ -10,15 +10,26 @@ namespace {
 
 std::string_view keyOf(std::string_view line) { return line.substr(0, line.find(',')); }
 
-// Field 3 (the check flag) starts with "0": an unchecked note.
-bool uncheckedLine(std::string_view line) {
-  std::size_t p = 0;
-  for (int i = 0; i < 2; ++i) {
-    p = line.find(',', p);
-    if (p == std::string_view::npos) return false;
-    ++p;
-  }
-  return p < line.size() && line[p] == '0';
+// What a row needs of its line: the key (field 1) and whether field 3, the
+// check flag, starts with "0" (an unchecked note). One pass over the first
+// fields with plain loops: a key release builds a row for every matching
+// note, and library searches cost a call per field (under Wine a slow one).
+struct LineHead {
+  std::string_view key;
+  bool unchecked = false;
+};
+
+LineHead headOf(std::string_view line) {
+  const char* p = line.data();
+  const char* end = p + line.size();
+  const char* c = p;
+  while (c < end && *c != ',') ++c;
+  LineHead h {std::string_view(p, static_cast<std::size_t>(c - p))};
+  if (c == end) return h;
+  ++c;
+  while (c < end && *c != ',') ++c;  // past the caret field
+  h.unchecked = c + 1 < end && c[1] == '0';
+  return h;
 }
 
 }  // namespace
@@ -45,14 +56,13 @@ void buildRows(const LineTable& lines, std::vector<ListRow>& rows) {
   rows.reserve(lines.size() + lines.size() / 8 + 1);
   std::string_view groupKey;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string_view line = lines[i];
-    std::string_view key = keyOf(line);
+    const LineHead h = headOf(lines[i]);
     auto n = static_cast<std::uint32_t>(i);
-    if (i == 0 || !sameFolderGroup(groupKey, key)) {
-      groupKey = key;
+    if (i == 0 || !sameFolderGroup(groupKey, h.key)) {
+      groupKey = h.key;
       rows.push_back({n, true, RowIcon::Folder});
     }
-    rows.push_back({n, false, uncheckedLine(line) ? RowIcon::Note : RowIcon::Checked});
+    rows.push_back({n, false, h.unchecked ? RowIcon::Note : RowIcon::Checked});
   }
 }
 
