@@ -11,9 +11,8 @@ namespace {
 std::string_view keyOf(std::string_view line) { return line.substr(0, line.find(',')); }
 
 // What a row needs of its line: the key (field 1) and whether field 3, the
-// check flag, starts with "0" (an unchecked note). One pass over the first
-// fields with plain loops: a key release builds a row for every matching
-// note, and library searches cost a call per field (under Wine a slow one).
+// check flag, starts with "0" (an unchecked note), found in one pass over the
+// first fields: a key release builds a row for every matching note.
 struct LineHead {
   std::string_view key;
   bool unchecked = false;
