@@ -67,6 +67,11 @@ struct App {
 
   Settings settings;
   KeywordIndex index;
+  // The index's edit journal, its timer's pacing and the editor state it
+  // journaled last.
+  Journal journal;
+  JournalPace journalPace;
+  std::string journaledEditor;
 
   std::string commandLineText;
   bool handoffSeen = false;

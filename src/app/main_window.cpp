@@ -1,6 +1,7 @@
 // The main window procedure: it only routes; each message has its function.
 #include "app/app.h"
 #include "app/routes.h"
+#include "ui/journal_wnd.h"
 
 namespace tav {
 
@@ -44,6 +45,7 @@ LRESULT CALLBACK mainWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: return onClose(w);
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION: return onEndSession(wp);
+    case WM_TIMER: journalTick(); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: break;
   }

@@ -5,6 +5,8 @@
 
 namespace tav {
 
+void (*afterFileOp)() = nullptr;
+
 namespace {
 std::string& exeDirSlot() {
   static std::string dir;

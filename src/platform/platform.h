@@ -35,6 +35,23 @@ void removeTempFiles(const std::string& folder);
 bool appendToFile(const std::string& path, std::string_view text);
 
 bool deleteFile(const std::string& path);
+
+// A file kept open for appending (the edit journal); nullptr when it cannot be
+// opened. Writes go to the system's cache; flushOpen puts them on the disk.
+using OpenFile = void*;
+OpenFile openForAppend(const std::string& path);
+bool appendOpen(OpenFile f, std::string_view text);
+bool flushOpen(OpenFile f);
+void closeOpen(OpenFile f);
+
+// Crash tests: when set, called right after every file operation that changes
+// the disk (creating, writing, flushing, renaming, deleting a file, creating a
+// folder); an append to an open file is written in two halves with a call after
+// each, so that a stop between them leaves a torn record. Null in the program.
+extern void (*afterFileOp)();
+inline void fileOpDone() {
+  if (afterFileOp) afterFileOp();
+}
 bool createFolder(const std::string& path);
 bool removeFolder(const std::string& path);  // empty folders only
 bool moveFile(const std::string& from, const std::string& to);  // fails if `to` exists

@@ -57,6 +57,7 @@ void KeywordIndex::load(const std::string& folder) {
     // left alone rather than replaced by an empty one.
     if (pathKind(path) == 0) writeWholeFile(path, "");
     else indexUnreadable_ = true;
+    if (journal) journal->loaded(*this);
     return;
   }
   std::string_view all(*text);
@@ -76,6 +77,7 @@ void KeywordIndex::load(const std::string& folder) {
     }
     start = end + 1;
   }
+  if (journal) journal->loaded(*this);
 }
 
 bool KeywordIndex::save(const std::string& folder) {
@@ -121,6 +123,7 @@ bool KeywordIndex::save(const std::string& folder) {
     text += '\n';
   }
   if (!writeWholeFile(indexPath(folder), text)) ok = false;
+  if (journal && folder == folder_) journal->saved(ok);
   return ok;
 }
 
@@ -246,6 +249,8 @@ void KeywordIndex::insertAt(std::size_t pos, IndexEntry* e) {
 void KeywordIndex::storeNote(const std::string& body, const std::string& keyword,
                              const std::string& key, unsigned caret, bool checked) {
   if (key.empty()) return;  // its line would lose the key field
+  if (journal && storeWouldChange(*this, body, keyword, key, caret, checked))
+    journal->stored(body, keyword, key, caret, checked);
   IndexEntry* e = findByKey(key);
   if (e) {
     if (body.empty()) {
@@ -279,6 +284,8 @@ bool KeywordIndex::moveNote(std::string_view oldKey, const std::string& newKey, 
   std::string body = *b;
   std::string keyword(e->keyword());
   bool checked = e->checked != 0;
+  JournalBatch batch(journal);
+  if (journal) journal->stored("", keyword, oldKey, 0, false);
   e->status = EntryStatus::Deleted;
   storeNote(body, keyword, newKey, caret, checked);
   return true;
@@ -299,6 +306,7 @@ bool KeywordIndex::fetchNote(std::string_view key, const std::string** body, boo
 void KeywordIndex::setChecked(std::string_view key, char mark) {
   IndexEntry* e = findByKey(key);
   if (!e || !e->loadBody(folder_)) return;
+  if (journal) journal->checked(key, mark);
   std::string& r = e->record;
   std::size_t p = 0;
   for (int i = 0; i < 3 && p != std::string::npos; ++i) p = r.find(',', i == 0 ? 0 : p + 1);
@@ -429,6 +437,7 @@ std::size_t KeywordIndex::countMatches(std::string_view query) const {
 void KeywordIndex::prependToMatches(std::string_view query, std::string_view text) {
   std::vector<IndexEntry*> hits;
   forEachKeywordMatch(query, [&](std::size_t i) { hits.push_back(entries_[i]); });
+  JournalBatch batch(journal);
   for (IndexEntry* e : hits) {
     if (e->status == EntryStatus::Deleted || e->hasKey(currentKey)) continue;
     if (!e->prependLine(text, folder_)) continue;
@@ -436,6 +445,7 @@ void KeywordIndex::prependToMatches(std::string_view query, std::string_view tex
     e->status = EntryStatus::Dirty;
     e->checkedAtStore = e->checked != 0;
     e->caret = static_cast<std::uint32_t>(std::max(0, textToInt(e->field(2))));
+    if (journal) journal->stored(e->body, e->keyword(), e->key(), e->caret, e->checkedAtStore);
   }
 }
 

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/journal.h"
 #include "store/note.h"
 #include "store/view_table.h"
 
@@ -101,6 +102,9 @@ class KeywordIndex {
   IndexEntry& at(std::size_t i) { return *entries_[i]; }
 
   std::string currentKey;
+  // Where every change is journaled before it is made (none when null); load
+  // applies a journal it finds, a successful save removes it.
+  Journal* journal = nullptr;
   // The data folder the entries' files live in ("data" or "data2").
   const std::string& folder() const { return folder_; }
 

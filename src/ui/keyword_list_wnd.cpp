@@ -337,6 +337,7 @@ const std::string* openSelectedNote(bool fetchOnly, bool skipNogrep) {
 
 void setCheckedForListedNotes(char mark) {
   App& a = app();
+  JournalBatch batch(a.index.journal);
   for (const ListRow& row : a.listRows) {
     std::string key = rowKey(row, a.listLines).substr(0, 255);
     a.index.setChecked(key, mark);

@@ -9,6 +9,7 @@
 #include "store/text_wnd.h"
 #include "commands/insert_wnd.h"
 #include "resources/resource.h"
+#include "ui/journal_wnd.h"
 #include "ui/layout.h"
 #include "ui/main_wnd.h"
 #include "ui/pending_wnd.h"
@@ -166,7 +167,7 @@ void createMainControls(HWND main) {
   SendMessageA(a.statusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(parts));
   SendMessageA(a.noteEditor, EM_LIMITTEXT, 0, 0);
 
-  a.index.load(a.settings.dataFolder());
+  loadIndexWithJournal();
   addColumn(a.keywordList, 0, "キー", 200);
   addColumn(a.keywordList, 1, "キーワード", 0);
   a.listImages = makeListImages();

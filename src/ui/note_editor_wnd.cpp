@@ -14,6 +14,7 @@
 #include "store/text_wnd.h"
 #include "ui/editor_text.h"
 #include "notewin/note_windows_wnd.h"
+#include "ui/journal_wnd.h"
 #include "ui/main_wnd.h"
 #include "ui/open_keyword.h"
 #include "ui/pending_wnd.h"
@@ -150,6 +151,7 @@ void onDropFiles(HWND w, HDROP drop) {
 }  // namespace
 
 LRESULT CALLBACK noteEditorProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  journalSawEditorMessage(msg);
   switch (msg) {
     case WM_SETFOCUS: onSetFocus(); break;
     case WM_KILLFOCUS: onKillFocus(); break;

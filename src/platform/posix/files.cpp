@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 
@@ -124,11 +125,17 @@ bool writeWholeFile(const std::string& path, std::string_view text) {
     if (fd < 0 && errno != EEXIST) return false;
   }
   if (fd < 0) return false;
-  bool ok = writeAll(fd, text) &&
-            (!existed || !S_ISREG(st.st_mode) || ::fchmod(fd, st.st_mode & 07777) == 0) &&
-            ::fsync(fd) == 0;
+  fileOpDone();
+  bool ok = writeAll(fd, text);
+  fileOpDone();
+  ok = ok && (!existed || !S_ISREG(st.st_mode) || ::fchmod(fd, st.st_mode & 07777) == 0) &&
+       ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+  fileOpDone();
+  if (ok) {
+    ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+    fileOpDone();
+  }
   if (!ok) ::unlink(tmp.c_str());
   return ok;
 }
@@ -143,10 +150,50 @@ bool appendToFile(const std::string& path, std::string_view text) {
 bool deleteFile(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  return ::unlink(path.c_str()) == 0;
+  bool ok = ::unlink(path.c_str()) == 0;
+  fileOpDone();
+  return ok;
 }
 
-bool createFolder(const std::string& path) { return ::mkdir(path.c_str(), 0755) == 0; }
+bool createFolder(const std::string& path) {
+  bool ok = ::mkdir(path.c_str(), 0755) == 0;
+  fileOpDone();
+  return ok;
+}
+
+// The handle is the descriptor plus one, so that nullptr means none.
+OpenFile openForAppend(const std::string& path) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  if (fd < 0) return nullptr;
+  fileOpDone();
+  return reinterpret_cast<OpenFile>(static_cast<std::intptr_t>(fd) + 1);
+}
+
+namespace {
+int fdOf(OpenFile f) { return static_cast<int>(reinterpret_cast<std::intptr_t>(f) - 1); }
+}  // namespace
+
+bool appendOpen(OpenFile f, std::string_view text) {
+  if (!f) return false;
+  std::size_t half = afterFileOp ? text.size() / 2 : text.size();
+  bool ok = writeAll(fdOf(f), text.substr(0, half));
+  fileOpDone();
+  if (half < text.size()) {
+    ok = ok && writeAll(fdOf(f), text.substr(half));
+    fileOpDone();
+  }
+  return ok;
+}
+
+bool flushOpen(OpenFile f) {
+  bool ok = f && ::fdatasync(fdOf(f)) == 0;
+  fileOpDone();
+  return ok;
+}
+
+void closeOpen(OpenFile f) {
+  if (f) ::close(fdOf(f));
+}
 
 bool removeFolder(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
 

@@ -85,14 +85,19 @@ bool writeWholeFile(const std::string& path, std::string_view text) {
       return false;
   }
   if (h == INVALID_HANDLE_VALUE) return false;
-  bool ok = writeAll(h, text) && FlushFileBuffers(h);
+  fileOpDone();
+  bool ok = writeAll(h, text);
+  fileOpDone();
+  ok = ok && FlushFileBuffers(h);
   ok = CloseHandle(h) && ok;
+  fileOpDone();
   if (ok) {
     ok = false;
     for (int attempt = 0; attempt < 10; ++attempt) {
       if (MoveFileExA(tmp.c_str(), path.c_str(),
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ok = true;
+        fileOpDone();
         break;
       }
       if (!isTransientError(GetLastError())) break;
@@ -112,9 +117,53 @@ bool appendToFile(const std::string& path, std::string_view text) {
   return CloseHandle(h) && ok;
 }
 
-bool deleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool deleteFile(const std::string& path) {
+  bool ok = DeleteFileA(path.c_str()) != 0;
+  fileOpDone();
+  return ok;
+}
 
-bool createFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+bool createFolder(const std::string& path) {
+  bool ok = CreateDirectoryA(path.c_str(), nullptr) != 0;
+  fileOpDone();
+  return ok;
+}
+
+OpenFile openForAppend(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  fileOpDone();
+  if (SetFilePointer(h, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+      GetLastError() != NO_ERROR) {
+    CloseHandle(h);
+    return nullptr;
+  }
+  return h;
+}
+
+bool appendOpen(OpenFile f, std::string_view text) {
+  HANDLE h = static_cast<HANDLE>(f);
+  if (!h) return false;
+  std::size_t half = afterFileOp ? text.size() / 2 : text.size();
+  bool ok = writeAll(h, text.substr(0, half));
+  fileOpDone();
+  if (half < text.size()) {
+    ok = ok && writeAll(h, text.substr(half));
+    fileOpDone();
+  }
+  return ok;
+}
+
+bool flushOpen(OpenFile f) {
+  bool ok = f && FlushFileBuffers(static_cast<HANDLE>(f));
+  fileOpDone();
+  return ok;
+}
+
+void closeOpen(OpenFile f) {
+  if (f) CloseHandle(static_cast<HANDLE>(f));
+}
 
 bool removeFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
 

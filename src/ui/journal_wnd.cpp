@@ -1,0 +1,83 @@
+#include "ui/journal_wnd.h"
+
+#include "app/app.h"
+#include "commands/insert_wnd.h"
+#include "store/journal.h"
+#include "store/text_wnd.h"
+#include "ui/main_wnd.h"
+
+namespace tav {
+
+namespace {
+
+// The program's one timer. Its ticks only look at the clock unless a key came.
+constexpr UINT_PTR kJournalTimer = 1;
+constexpr UINT kTickMs = 250;
+
+// The editor's state goes to the journal as a store would record it, when it
+// differs from the index and from what was journaled last.
+void journalEditorText() {
+  App& a = app();
+  const Settings& s = a.settings;
+  if (!s.saveEnabled || a.index.currentKey.empty() || s.focusMode != 3 || s.keyChangeMode) return;
+  EditState e = readEdit(a.noteEditor);
+  // An emptied editor deletes its note only through a real store.
+  if (e.text.empty()) return;
+  std::string keyword = windowText(a.keywordBox);
+  bool checked = SendMessageA(a.checkButton, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  unsigned caret = static_cast<unsigned>(e.selStart);
+  if (!storeWouldChange(a.index, e.text, keyword, a.index.currentKey, caret, checked)) return;
+  std::string record = storeRecord(e.text, keyword, a.index.currentKey, caret, checked);
+  if (record == a.journaledEditor) return;
+  a.journal.stored(e.text, keyword, a.index.currentKey, caret, checked);
+  a.journaledEditor = std::move(record);
+}
+
+}  // namespace
+
+void loadIndexWithJournal() {
+  App& a = app();
+  a.index.journal = &a.journal;
+  a.index.load(a.settings.dataFolder());
+  if (a.journal.recovered() > 0) setStatus(3, "前回の編集を復元しました");
+  SetTimer(a.main, kJournalTimer, kTickMs, nullptr);
+}
+
+void journalSawEditorMessage(UINT msg) {
+  switch (msg) {
+    case WM_KEYDOWN:
+    case WM_CHAR:
+    case WM_DROPFILES:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO: app().journalPace.keyed(GetTickCount()); break;
+    default: break;
+  }
+}
+
+void journalTick() {
+  App& a = app();
+  const std::uint32_t now = GetTickCount();
+  if (a.journalPace.snapshotDue(now)) {
+    journalEditorText();
+    a.journalPace.snapshotTaken(now);
+  }
+  if (a.journal.unflushed() && a.journalPace.flushDue(now)) {
+    a.journal.flush();
+    a.journalPace.lastFlush = now;
+  }
+}
+
+void stopJournalTimer() {
+  App& a = app();
+  if (a.main) KillTimer(a.main, kJournalTimer);
+}
+
+void closeJournal() {
+  App& a = app();
+  if (!a.settings.saveOnExit) a.journal.discard();
+  a.index.journal = nullptr;
+}
+
+}  // namespace tav
