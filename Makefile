@@ -12,7 +12,7 @@ FUZZ := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := $(patsubst tests/fuzz/fuzz_%.cpp,%,$(wildcard tests/fuzz/fuzz_*.cpp))
 
-.PHONY: all deps host win fuzzers fuzz fuzz-coverage test test-host test-win run bench dist clean
+.PHONY: all deps host win fuzzers fuzz fuzz-coverage test test-host test-win crash-test run bench dist clean
 
 all: host win
 
@@ -46,6 +46,14 @@ fuzz-coverage: deps
 # fuzz targets (their corpus and a few seconds of fuzzing each).
 test: host win fuzzers
 	@scripts/with-wine ctest --test-dir $(HOST) --output-on-failure
+
+# The crash tests at length: the session stopped after every file operation
+# (natively and under Wine), then TAV_CRASH_KILLS (100) kills of the real
+# program while it is typed into. `make test` runs a short form of the kills.
+crash-test: host win
+	@scripts/with-wine ctest --test-dir $(HOST) --output-on-failure -R crash_tests
+	@TAV_CRASH_KILLS=$${TAV_CRASH_KILLS:-100} scripts/with-wine \
+	  bash tests/e2e/crash_kill.sh $(WIN)/src/app/Tavolin.exe $(WIN)/tests/e2e/tavctl.exe
 
 run: win
 	@mkdir -p "$(TAVOLIN_HOME)"

@@ -134,22 +134,20 @@ struct JournalPace {
   static constexpr std::uint32_t kFlushGapMs = 1000;
 
   std::uint32_t lastKey = 0;
-  std::uint32_t lastSnapshot = 0;
+  std::uint32_t firstKey = 0;  // the first key since the last snapshot
   std::uint32_t lastFlush = 0;
-  bool touched = false;  // a key since the last snapshot
+  bool touched = false;        // a key since the last snapshot
 
   void keyed(std::uint32_t now) {
+    if (!touched) firstKey = now;
     lastKey = now;
     touched = true;
   }
   bool pausing(std::uint32_t now) const { return now - lastKey >= kPauseMs; }
   bool snapshotDue(std::uint32_t now) const {
-    return touched && (pausing(now) || now - lastSnapshot >= kMaxGapMs);
+    return touched && (pausing(now) || now - firstKey >= kMaxGapMs);
   }
-  void snapshotTaken(std::uint32_t now) {
-    lastSnapshot = now;
-    touched = false;
-  }
+  void snapshotTaken() { touched = false; }
   bool flushDue(std::uint32_t now) const {
     return pausing(now) && now - lastFlush >= kFlushGapMs;
   }

@@ -61,7 +61,7 @@ void journalTick() {
   const std::uint32_t now = GetTickCount();
   if (a.journalPace.snapshotDue(now)) {
     journalEditorText();
-    a.journalPace.snapshotTaken(now);
+    a.journalPace.snapshotTaken();
   }
   if (a.journal.unflushed() && a.journalPace.flushDue(now)) {
     a.journal.flush();

@@ -191,7 +191,7 @@ TEST(JournalPace, TypingNeverFlushesAndAPauseDoes) {
   for (std::uint32_t now = 100000; now < 105000; now += 50) {
     if (now % 100 == 0) pace.keyed(now);  // a key every 100 ms
     if (pace.snapshotDue(now)) {
-      pace.snapshotTaken(now);
+      pace.snapshotTaken();
       ++snapshots;
     }
     if (pace.flushDue(now)) ++flushes;
@@ -202,7 +202,7 @@ TEST(JournalPace, TypingNeverFlushesAndAPauseDoes) {
   EXPECT_FALSE(pace.snapshotDue(105100) && pace.flushDue(105100));
   EXPECT_TRUE(pace.flushDue(106000));
   EXPECT_TRUE(pace.snapshotDue(106000));
-  pace.snapshotTaken(106000);
+  pace.snapshotTaken();
   pace.lastFlush = 106000;
   EXPECT_FALSE(pace.snapshotDue(106500));
   EXPECT_FALSE(pace.flushDue(106500));
