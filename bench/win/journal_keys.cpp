@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "bench_window.h"
 #include "platform/platform.h"
 #include "ui/main_wnd.h"
 
@@ -40,16 +41,9 @@ void sendKey(HWND w, char c) {
 }  // namespace
 
 int main() {
-  char tmp[MAX_PATH];
-  GetTempPathA(sizeof tmp, tmp);
-  std::string dir = std::string(tmp) + "tav_journal_bench_" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(dir.c_str(), nullptr);
-  tav::setExeDir(dir + "\\");
+  std::string dir = benchwin::makeHome("tav_journal_bench_");
   tav::App& a = tav::app();
-  a.instance = GetModuleHandleA(nullptr);
-  tav::loadSettings(a.settings);
-  if (!tav::registerClasses(a.instance)) return 1;
-  HWND main = tav::createMainWindow(a.instance);
+  HWND main = benchwin::startMainWindow();
   if (!main) return 1;
   pumpFor(200);
   SetFocus(a.keywordBox);

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "bench_window.h"
 #include "platform/platform.h"
 #include "ui/main_wnd.h"
 
@@ -369,12 +370,8 @@ void breakdown() {
 }  // namespace
 
 int main() {
-  char tmp[MAX_PATH];
-  GetTempPathA(sizeof tmp, tmp);
-  std::string dir = std::string(tmp) + "tav_list_bench_" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(dir.c_str(), nullptr);
+  std::string dir = benchwin::makeHome("tav_list_bench_");
   CreateDirectoryA((dir + "\\data").c_str(), nullptr);
-  tav::setExeDir(dir + "\\");
   std::string index = makeIndex();
   if (!tav::writeWholeFile(dir + "\\data\\index2.txt", index)) {
     std::fprintf(stderr, "list_frame_bench: cannot write the index\n");
@@ -382,10 +379,7 @@ int main() {
   }
 
   tav::App& a = tav::app();
-  a.instance = GetModuleHandleA(nullptr);
-  tav::loadSettings(a.settings);
-  if (!tav::registerClasses(a.instance)) return 1;
-  HWND main = tav::createMainWindow(a.instance);
+  HWND main = benchwin::startMainWindow();
   if (!main) return 1;
   SetWindowPos(main, nullptr, 0, 0, kWidth, kHeight, SWP_NOZORDER);
   pump();

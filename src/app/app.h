@@ -67,11 +67,9 @@ struct App {
 
   Settings settings;
   KeywordIndex index;
-  // The index's edit journal, its timer's pacing and the editor state it
-  // journaled last.
+  // The index's edit journal and its timer's pacing.
   Journal journal;
   JournalPace journalPace;
-  std::string journaledEditor;
 
   std::string commandLineText;
   bool handoffSeen = false;

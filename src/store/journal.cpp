@@ -225,6 +225,7 @@ Journal& Journal::operator=(Journal&& other) noexcept {
     unflushed_ = std::exchange(other.unflushed_, false);
     batchDepth_ = std::exchange(other.batchDepth_, 0);
     batch_ = std::move(other.batch_);
+    last_ = std::move(other.last_);
     recovered_ = other.recovered_;
     fileOps_ = other.fileOps_;
   }
@@ -240,34 +241,30 @@ void Journal::closeFile() {
 void Journal::removeFile() {
   closeFile();
   batch_.clear();
+  last_.clear();
   if (!folder_.empty() && pathKind(journalPath(folder_)) == 2) {
     deleteFile(journalPath(folder_));
     ++fileOps_;
   }
 }
 
-void Journal::loaded(KeywordIndex& index) {
+void Journal::loaded(KeywordIndex& index, bool recover) {
   closeFile();
   batch_.clear();
+  last_.clear();
   folder_ = index.folder();
   recovered_ = 0;
   const std::string path = journalPath(folder_);
-  if (pathKind(path) != 2) return;
+  if (!recover || pathKind(path) != 2) return;
   std::optional<std::string> text = readWholeFile(path);
   if (!text) return;  // held by another program: left for a later start
-  std::size_t valid = 0;
-  std::vector<std::string> records = readRecords(*text, &valid);
+  std::vector<std::string> records = readRecords(*text);
   index.journal = nullptr;
   for (const std::string& r : records)
     if (applyRecord(index, r)) ++recovered_;
   bool saved = records.empty() || index.save(folder_);
   index.journal = this;
-  if (saved) {
-    deleteFile(path);
-  } else if (valid < text->size()) {
-    // Later records must follow the last whole one, not a torn tail.
-    writeWholeFile(path, std::string_view(*text).substr(0, valid));
-  }
+  if (saved) deleteFile(path);
 }
 
 void Journal::saved(bool ok) {
@@ -293,15 +290,27 @@ void Journal::append(std::string payload) {
     batch_.push_back(std::move(payload));
     return;
   }
-  if (folder_.empty()) return;  // not attached to a loaded index
-  if (!file_) {
-    file_ = openForAppend(journalPath(folder_));
-    ++fileOps_;
-    if (!file_) return;
-  }
+  if (folder_.empty() || (!file_ && !openFile())) return;
   appendOpen(file_, frameRecord(payload));
   ++fileOps_;
   unflushed_ = true;
+  last_ = std::move(payload);
+}
+
+bool Journal::openFile() {
+  const std::string path = journalPath(folder_);
+  // A journal left by an earlier run (its save failed, or its index could not
+  // be read) is continued; new records must follow its last whole one, not a
+  // torn tail, or they could never be read back.
+  if (pathKind(path) == 2) {
+    std::optional<std::string> text = readWholeFile(path);
+    std::size_t valid = 0;
+    if (text) readRecords(*text, &valid);
+    if (text && valid < text->size()) writeWholeFile(path, std::string_view(*text).substr(0, valid));
+  }
+  file_ = openForAppend(path);
+  ++fileOps_;
+  return file_ != nullptr;
 }
 
 void Journal::flush() {

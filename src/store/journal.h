@@ -70,8 +70,10 @@ class Journal {
 
   // Called by the index it is attached to (KeywordIndex::journal).
   // After a load of folder: a journal found there is applied in order, the
-  // index is saved and the journal removed (kept when the save fails).
-  void loaded(KeywordIndex& index);
+  // index is saved and the journal removed (kept when the save fails). An
+  // index that exists but could not be read is not recovered into (the save
+  // would replace it by a smaller one); its journal waits for a later start.
+  void loaded(KeywordIndex& index, bool recover = true);
   // After a save: a successful one makes the journal unneeded.
   void saved(bool ok);
   void stored(std::string_view body, std::string_view keyword, std::string_view key,
@@ -92,9 +94,12 @@ class Journal {
   std::size_t recovered() const { return recovered_; }
   // File operations so far (opening, writing, flushing, removing).
   std::uint64_t fileOps() const { return fileOps_; }
+  // The payload appended last since the journal was last removed, or "".
+  const std::string& lastRecord() const { return last_; }
 
  private:
   void append(std::string payload);
+  bool openFile();
   void closeFile();
   void removeFile();
 
@@ -103,6 +108,7 @@ class Journal {
   bool unflushed_ = false;
   int batchDepth_ = 0;
   std::vector<std::string> batch_;
+  std::string last_;
   std::size_t recovered_ = 0;
   std::uint64_t fileOps_ = 0;
 };

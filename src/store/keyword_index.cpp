@@ -57,7 +57,7 @@ void KeywordIndex::load(const std::string& folder) {
     // left alone rather than replaced by an empty one.
     if (pathKind(path) == 0) writeWholeFile(path, "");
     else indexUnreadable_ = true;
-    if (journal) journal->loaded(*this);
+    if (journal) journal->loaded(*this, !indexUnreadable_);
     return;
   }
   std::string_view all(*text);

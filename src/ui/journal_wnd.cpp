@@ -15,7 +15,7 @@ constexpr UINT_PTR kJournalTimer = 1;
 constexpr UINT kTickMs = 250;
 
 // The editor's state goes to the journal as a store would record it, when it
-// differs from the index and from what was journaled last.
+// differs from the index and from the record journaled last.
 void journalEditorText() {
   App& a = app();
   const Settings& s = a.settings;
@@ -27,10 +27,9 @@ void journalEditorText() {
   bool checked = SendMessageA(a.checkButton, BM_GETCHECK, 0, 0) == BST_CHECKED;
   unsigned caret = static_cast<unsigned>(e.selStart);
   if (!storeWouldChange(a.index, e.text, keyword, a.index.currentKey, caret, checked)) return;
-  std::string record = storeRecord(e.text, keyword, a.index.currentKey, caret, checked);
-  if (record == a.journaledEditor) return;
+  if (storeRecord(e.text, keyword, a.index.currentKey, caret, checked) == a.journal.lastRecord())
+    return;
   a.journal.stored(e.text, keyword, a.index.currentKey, caret, checked);
-  a.journaledEditor = std::move(record);
 }
 
 }  // namespace

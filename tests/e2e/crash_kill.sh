@@ -13,6 +13,7 @@ home=$(new_home "kill")
 words=(alpha beta gamma)
 declare -A typed   # keyword -> text the editor showed last
 declare -A safe    # keyword -> text the editor showed 2 s before the kill
+declare -A sent    # keyword -> text typed into it, shown or not
 stamps="$WORK/stamps"  # lines "time keyword text-length" of confirmed texts
 
 now() { date +%s.%N; }
@@ -33,13 +34,23 @@ check_recovered() {
   local kw body
   for kw in "${words[@]}"; do
     body=$(body_on_disk "$kw")
-    if [ -n "${typed[$kw]:-}" ] &&
-       [[ "$body" != "${safe[$kw]:-}"* || "${typed[$kw]}" != "$body"* ]]; then
-      fail "after kill $1, $kw: [$body] must start with [${safe[$kw]:-}] and begin [${typed[$kw]}]"
+    if [ -n "${sent[$kw]:-}" ] &&
+       [[ "$body" != "${safe[$kw]:-}"* || "${sent[$kw]}" != "$body"* ]]; then
+      fail "after kill $1, $kw: [$body] must start with [${safe[$kw]:-}] and begin [${sent[$kw]}]"
       cp -r "$home" "/tmp/tav-kill-failed.$$.$1" 2>/dev/null
     fi
     typed[$kw]=$body
+    sent[$kw]=$body
   done
+}
+
+wait_journal_gone() {
+  local i
+  for i in $(seq 1 100); do
+    [ -f "$home/data/journal.dat" ] || return 0
+    sleep 0.2
+  done
+  fail "the journal was not applied and removed at the start"
 }
 
 # Keys for the program while it lives; a kill may come at any moment, so
@@ -67,6 +78,7 @@ type_until_killed() {
     send key ctrl+End || break
     for _ in 1 2 3; do
       n=$((n + 1)); chunk="w$n "
+      sent[$kw]="${typed[$kw]:-}$chunk"
       send type --delay 40 "$chunk" || break
       shows "text editor" "${typed[$kw]:-}$chunk" || break
       typed[$kw]="${typed[$kw]:-}$chunk"
@@ -79,14 +91,16 @@ for round in $(seq 1 "$KILLS"); do
   start_tavolin "$home"
   pid=${PIDS[-1]}
   if [ "$round" -gt 1 ]; then
-    check_recovered $((round - 1))
     if [ "$had_journal" = 1 ]; then
+      # The window exists while its creation is still applying the journal.
       expect_ctl "status 3" "$(sjis '前回の編集を復元しました')" "restart $round says the edits came back"
+      wait_journal_gone
     fi
+    check_recovered $((round - 1))
   fi
   focus_tavolin box
   : >"$stamps"
-  delay=$((3 + RANDOM % 6)).$((RANDOM % 10))
+  delay=$((4 + RANDOM % 8)).$((RANDOM % 10))
   ( sleep "$delay"; now >"$WORK/killed"; kill -9 "$pid" ) &
   killer=$!
   type_until_killed
@@ -104,6 +118,7 @@ for round in $(seq 1 "$KILLS"); do
   echo "kill $round after ${delay}s: $(wc -l <"$stamps") texts confirmed, journal: $had_journal"
 done
 start_tavolin "$home"
+[ "$had_journal" = 1 ] && wait_journal_gone
 check_recovered "$KILLS"
 close_tavolin
 [ -f "$home/data/journal.dat" ] && fail "a clean close left the journal"

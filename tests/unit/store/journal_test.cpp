@@ -158,22 +158,32 @@ TEST_F(JournalIndex, UnsafeUnparseableAndUnappliableRecordsAreSkipped) {
   EXPECT_EQ("<k>two,</k><f>0</f><c>1</c><n>second</n>", tavtest::readFileBytes(data("a/2")));
 }
 
-// A save that fails keeps the journal (cut back to its whole records, so later
-// records follow them); discarding removes it unapplied.
+// A save that fails keeps the journal; later records follow its last whole
+// one (the torn tail is cut off); discarding removes it unapplied.
 TEST_F(JournalIndex, FailedSaveKeepsTheJournalAndDiscardRemovesIt) {
-  tavtest::writeFileBytes(tav::journalPath("data"),
-                          tav::frameRecord(tav::storeRecord("one!", "one", "a/1", 0, false)) +
-                              "@000");
+  const std::string one = tav::frameRecord(tav::storeRecord("one!", "one", "a/1", 0, false));
+  const std::string lost = tav::frameRecord(tav::storeRecord("x", "x", "nofolder/1", 0, false));
+  tavtest::writeFileBytes(tav::journalPath("data"), one + lost + "@000");
+  // An index that cannot be read is not recovered into: it would be replaced.
   tav::deleteFile(data("index2.txt"));
-  tav::createFolder(data("index2.txt"));  // the index cannot be replaced
-  tavtest::writeFileBytes(data("index2.txt") + tav::kPathSep + "x", "x");
+  tav::createFolder(data("index2.txt"));
+  {
+    Journal j;
+    KeywordIndex idx;
+    start(idx, j);
+    EXPECT_EQ(0u, j.recovered());
+    EXPECT_EQ(one + lost + "@000", journalFile());
+  }
+  tav::removeFolder(data("index2.txt"));
+  tavtest::writeFileBytes(data("index2.txt"), "a/1,0,0,0,one\n");
   Journal j;
   KeywordIndex idx;
-  start(idx, j);
-  EXPECT_EQ(1u, j.recovered());
-  EXPECT_EQ(tav::frameRecord(tav::storeRecord("one!", "one", "a/1", 0, false)), journalFile());
+  start(idx, j);  // the note of "nofolder/1" cannot be written: the save fails
+  EXPECT_EQ(2u, j.recovered());
+  EXPECT_EQ("<k>one,</k><f>0</f><c>0</c><n>one!</n>", tavtest::readFileBytes(data("a/1")));
   idx.storeNote("two!", "two", "a/2", 0, false);
-  EXPECT_EQ(2u, tav::readRecords(journalFile()).size());
+  EXPECT_EQ(one + lost + tav::frameRecord(tav::storeRecord("two!", "two", "a/2", 0, false)),
+            journalFile());
   EXPECT_TRUE(j.unflushed());
   j.flush();
   EXPECT_FALSE(j.unflushed());
