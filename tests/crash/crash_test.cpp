@@ -24,6 +24,7 @@
 #include "platform/platform.h"
 #include "store/journal.h"
 #include "store/keyword_index.h"
+#include "store/rebuild.h"
 #include "testsupport.h"
 
 namespace {
@@ -182,15 +183,15 @@ bool crashChildAt(const std::string& dir, long k) {
 #endif
 }
 
-bool isTempName(const std::string& name) {
-  return name.rfind("~tav", 0) == 0 || name.rfind(".~tav", 0) == 0;
-}
+bool isTempName(const std::string& name) { return tav::isTempFileName(name); }
 
 // What the next start finds on the disk before it loads anything.
 void checkFilesWhole(const std::string& where) {
   std::string data = tav::exePath("data") + tav::kPathSep;
   std::string index = tavtest::readFileBytes(data + "index2.txt");
   EXPECT_TRUE(index.empty() || index.back() == '\n') << where << " index2.txt torn";
+  EXPECT_EQ(std::string::npos, tav::rebuildIndexText("data").find("tav"))
+      << where << " a rebuild would index a temporary file";
   for (const char* sub : {"a", "b"}) {
     for (const std::string& f : tavtest::filesIn(data + sub)) {
       if (isTempName(f)) continue;

@@ -84,6 +84,7 @@ ctl command 40022 >/dev/null
 ctl gone "$WAIT" || fail "no exit after 保存しないで終了"
 wait_processes
 expect_eq "$before" "$(md5sum <"$idx")" "index2.txt unchanged"
+[ -e "$home/data/journal.dat" ] && fail "exit without saving left the edit journal"
 expect_eq "2" "$(ls "$home/data/default" | wc -l | tr -d ' ')" "no new note file"
 expect_eq "gamma" "$(ini_value "$home/init.ini" data)" "init.ini still written"
 expect_eq "$(printf 'alpha\nbeta\nalp\ngamma\n' | od -An -tx1)" "$(od -An -tx1 <"$home/recent.txt")" \
