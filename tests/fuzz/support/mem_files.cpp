@@ -233,6 +233,20 @@ bool appendToFile(const std::string& path, std::string_view text) {
   return true;
 }
 
+// A file kept open for appending is its path; appends go through appendToFile.
+OpenFile openForAppend(const std::string& path) {
+  if (!appendToFile(path, "")) return nullptr;
+  return new std::string(path);
+}
+
+bool appendOpen(OpenFile f, std::string_view text) {
+  return f && appendToFile(*static_cast<std::string*>(f), text);
+}
+
+bool flushOpen(OpenFile f) { return f != nullptr; }
+
+void closeOpen(OpenFile f) { delete static_cast<std::string*>(f); }
+
 bool deleteFile(const std::string& path) {
   fuzzfs::note(Op::Delete, path);
   std::string norm = fuzzfs::normal(path);
