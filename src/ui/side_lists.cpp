@@ -1,7 +1,5 @@
 #include "ui/side_lists.h"
 
-#include <algorithm>
-
 #include "store/text.h"
 
 namespace tav {
@@ -40,12 +38,6 @@ std::string stampFileText(const std::vector<std::string>& stamps) {
   std::string t;
   for (const std::string& s : stamps) t += s + "\n";
   return t;
-}
-
-void addHistoryEntry(std::vector<std::string>& history, const std::string& keyword) {
-  auto it = std::find(history.begin(), history.end(), keyword);
-  if (it != history.end()) history.erase(it);
-  history.push_back(keyword);
 }
 
 }  // namespace tav

@@ -23,7 +23,4 @@ std::string dirFileText(const std::vector<std::string>& dirs);
 // "hanko.txt": every stamp followed by LF, in list order.
 std::string stampFileText(const std::vector<std::string>& stamps);
 
-// Puts keyword at the newest end of the history, moving an equal entry there.
-void addHistoryEntry(std::vector<std::string>& history, const std::string& keyword);
-
 }  // namespace tav

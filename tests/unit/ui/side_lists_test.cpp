@@ -23,14 +23,6 @@ TEST(SideLists, FilesReadBackWithCrTolerated) {
   EXPECT_TRUE(tav::sideListFromText("").empty());
 }
 
-TEST(SideLists, HistoryMovesARepeatToTheNewestEnd) {
-  std::vector<std::string> h;
-  tav::addHistoryEntry(h, "A");
-  tav::addHistoryEntry(h, "B");
-  tav::addHistoryEntry(h, "A");
-  EXPECT_EQ((std::vector<std::string>{"B", "A"}), h);
-}
-
 TEST(SideLists, StampsKeepACrBeforeTheLf) {
   EXPECT_EQ(tav::stampsFromText("line\r\n\nlast"),
             (std::vector<std::string> {"line\r", "", "last"}));
