@@ -60,6 +60,7 @@ struct App {
 
   // Side lists, loaded at start and written at close.
   std::vector<std::string> historyList;  // oldest first
+  std::vector<int> historyIds;           // menu id of each entry (ui/history.h)
   int historyIndex = -1;
   std::vector<std::string> bookmarkList;
   std::vector<std::string> stampList;

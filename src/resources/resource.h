@@ -72,6 +72,15 @@
 #define IDC_NOTEWIN_NEXT      1021   // "→": the next four matches
 // ---- end of the note pop-up window
 
+// Bookmark dialog "IDD_DIALOG1". Its "閉じる" button has the id 8 (IDCLOSE).
+#define IDC_BOOKMARK_LIST     10010
+#define IDC_BOOKMARK_DISPLAY  10070
+#define IDC_BOOKMARK_DATA     10080
+#define IDC_BOOKMARK_STATUS   10008
+#define IDC_BOOKMARK_ADD      10040
+#define IDC_BOOKMARK_UPDATE   10050
+#define IDC_BOOKMARK_DELETE   10060
+
 // Version of the VERSIONINFO block.
 #define TAVOLIN_VERSION_MAJOR 0
 #define TAVOLIN_VERSION_MINOR 1

@@ -14,6 +14,7 @@
 #include "ui/editor_text.h"
 #include "ui/handoff.h"
 #include "notewin/note_windows_wnd.h"
+#include "ui/history.h"
 #include "ui/main_wnd.h"
 #include "ui/open_keyword.h"
 #include "ui/pending_wnd.h"
@@ -277,7 +278,7 @@ void addToHistory(const std::string& keyword) {
   if (!a.settings.historyAddEnabled) return;
   a.settings.historyAddEnabled = false;
   if (!keyword.empty()) {
-    addHistoryEntry(a.historyList, keyword);
+    addHistoryEntry(a.historyList, a.historyIds, keyword);
     historyMenuChanged();
   }
   a.historyIndex = static_cast<int>(a.historyList.size()) - 1;

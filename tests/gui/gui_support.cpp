@@ -87,6 +87,36 @@ RECT childRect(HWND parent, HWND child) {
   return r;
 }
 
+void realChord(HWND top, const std::vector<WORD>& modifiers, WORD vk) {
+  SetForegroundWindow(top);
+  pump();
+  std::vector<INPUT> in;
+  auto add = [&in](WORD k, DWORD flags) {
+    INPUT i {};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = k;
+    i.ki.dwFlags = flags;
+    in.push_back(i);
+  };
+  for (WORD m : modifiers) add(m, 0);
+  add(vk, 0);
+  add(vk, KEYEVENTF_KEYUP);
+  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) add(*m, KEYEVENTF_KEYUP);
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+  for (int i = 0; i < 5; ++i) pump();
+}
+
+void sendKeys(const std::vector<WORD>& vks) {
+  for (WORD vk : vks) {
+    INPUT in[2] = {};
+    in[0].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = vk;
+    in[1] = in[0];
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+  }
+}
+
 std::vector<std::string> listRows() {
   std::vector<std::string> rows;
   HWND list = app().keywordList;

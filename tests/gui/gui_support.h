@@ -36,6 +36,14 @@ HWND visibleDialog();
 // A child window's rectangle in its parent's client coordinates.
 RECT childRect(HWND parent, HWND child);
 
+// Real keyboard input of one chord: the modifiers pressed in order, the key
+// pressed and released, the modifiers released.
+void realChord(HWND top, const std::vector<WORD>& modifiers, WORD vk);
+
+// Queues real key presses and returns at once: for a pop-up menu's own loop,
+// which must read them itself (pumping here would hand them to the controls).
+void sendKeys(const std::vector<WORD>& vks);
+
 // "column 0|column 1" of every row of the keyword list.
 std::vector<std::string> listRows();
 
