@@ -18,6 +18,7 @@
 #include "ui/main_wnd.h"
 #include "ui/open_keyword.h"
 #include "ui/pending_wnd.h"
+#include "ui/popup_wnd.h"
 
 namespace tav {
 
@@ -67,7 +68,9 @@ void jumpMenu(HWND w, LPARAM lp) {
   }
   POINT pt {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
   ClientToScreen(w, &pt);
-  int id = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_BOTTOMALIGN, pt.x, pt.y, 0, a.main, nullptr);
+  // The editor as owner: a key that is no label leaves the menu open.
+  dropPendingChar(w, 0x0F);  // Ctrl+O's character would close it at once
+  int id = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_BOTTOMALIGN, pt.x, pt.y, 0, w, nullptr);
   DestroyMenu(menu);
   if (id == 0) return;
   std::size_t pos = jumpTarget(id, text.size());

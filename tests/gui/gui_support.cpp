@@ -50,12 +50,7 @@ void realKeys(HWND top, const std::vector<WORD>& vks) {
   SetForegroundWindow(top);
   pump();
   for (WORD vk : vks) {
-    INPUT in[2] = {};
-    in[0].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = vk;
-    in[1] = in[0];
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
+    sendKeys({vk});
     for (int i = 0; i < 5; ++i) pump();
   }
 }
