@@ -26,8 +26,19 @@ HWND listBox(HWND d) { return GetDlgItem(d, IDC_BOOKMARK_LIST); }
 
 int selectedRow(HWND d) { return static_cast<int>(SendMessageA(listBox(d), LB_GETCURSEL, 0, 0)); }
 
+// Over the middle of the owner's window, where the user is looking.
+void centerOnOwner(HWND d) {
+  HWND owner = GetWindow(d, GW_OWNER);
+  RECT o, r;
+  if (!owner || !GetWindowRect(owner, &o) || !GetWindowRect(d, &r)) return;
+  int x = o.left + ((o.right - o.left) - (r.right - r.left)) / 2;
+  int y = o.top + ((o.bottom - o.top) - (r.bottom - r.top)) / 2;
+  SetWindowPos(d, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void initDialog(HWND d, BookmarkData& io) {
   SetWindowLongPtrA(d, DWLP_USER, reinterpret_cast<LONG_PTR>(&io));
+  centerOnOwner(d);
   for (const std::string& line : io.list) {
     SendMessageA(listBox(d), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(commaField(line, 1).c_str()));
   }
