@@ -8,6 +8,8 @@
 #include "commands/insert_wnd.h"
 #include "commands/run_wnd.h"
 #include "dialogs/bookmarks.h"
+#include "search/find.h"
+#include "store/text.h"
 #include "store/text_wnd.h"
 #include "ui/history.h"
 #include "ui/main_wnd.h"
@@ -35,6 +37,23 @@ void insertDate(HWND edit) {
   std::size_t start = 0, end = 0;
   getEditSel(edit, start, end);
   insertAt(edit, *text, start, false, true);
+}
+
+void showGoMenu(HWND editor) {
+  const std::string text = windowText(editor);
+  const bool matchCase = app().settings.matchCase != 0;
+  std::vector<std::size_t> at;
+  for (long b = findForward(text, "!go ", 0, 0, matchCase); b >= 0;
+       b = findForward(text, "!go ", static_cast<std::size_t>(b) + 1, 0, matchCase))
+    at.push_back(static_cast<std::size_t>(b));
+  if (at.empty()) return;
+  dropPendingChar(editor, '\r');  // Ctrl+Shift+M's character would close the menu at once
+  int id = trackItems(goMenuItems(text, at), editor, popupPointAt(editor));
+  if (id < 1 || static_cast<std::size_t>(id) > at.size()) return;
+  // One line, not a run: no variables, no collected output, no status text.
+  CommandEffects fx = windowEffects();
+  CommandRun run(fx);
+  runLine(run, restOfLine(text, at[static_cast<std::size_t>(id) - 1]));
 }
 
 void showBookmarkPopup(HWND editor) {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/app.h"
+#include "dialogs/search_dialog_wnd.h"
 #include "platform/platform.h"
 #include "store/note.h"
 #include "ui/dir_menu.h"
@@ -16,10 +17,6 @@
 namespace tav {
 
 namespace {
-
-// The name of a new sub-folder. The name prompt is wired in here once the
-// search dialog can ask for a name; until then "新規" moves nothing.
-std::optional<std::string> askFolderName() { return std::nullopt; }
 
 // Keys of the selected rows in list order (a header row gives an empty key).
 std::vector<std::string> selectedKeys() {
@@ -64,7 +61,8 @@ void showDirectoryMenu() {
   switch (choice.kind) {
     case DirChoice::Kind::Delete: moveSelection(base, ""); break;
     case DirChoice::Kind::New: {
-      std::optional<std::string> name = askFolderName();
+      // Nothing, an empty name or one that cannot be a folder moves nothing.
+      std::optional<std::string> name = promptForName(a.main);
       if (name && isSafeNamePart(*name)) moveSelection(base, *name);
       break;
     }

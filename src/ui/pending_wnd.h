@@ -1,6 +1,6 @@
-// Features that are reached from keys and menu commands of the main window but
-// are built elsewhere: each is the one place its feature plugs in, and does
-// nothing until that feature exists.
+// Features reached from keys and menu commands of the main window but built
+// in their own files: the one declaration each, so the controls need not know
+// where a feature lives.
 #pragma once
 
 #include <windows.h>

@@ -331,3 +331,47 @@ TEST_F(SideLists, DirectoryMenuMovesTwoSelectedNotesOnDisk) {
   EXPECT_NE(std::string::npos, index.find("memo/2026120610000000001,0,0,0,banana\n"));
   EXPECT_EQ(std::string::npos, index.find(kApple));
 }
+
+// The name prompt of the directory menu's "新規", answered inside its modal loop.
+static void CALLBACK nameTick(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND d = tavgui::visibleDialog();
+  if (!d) return;
+  KillTimer(nullptr, id);
+  SetDlgItemTextA(d, IDC_SEARCH_TEXT, "ソフト");
+  SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(d, IDOK)));
+}
+
+// Ctrl+Shift+M offers every "!go " line, the last on top, and runs the one
+// chosen; "新規" asks for a folder name and moves the selected note into it.
+TEST_F(SideLists, GoMenuRunsTheChosenLineAndNewFolderTakesTheTypedName) {
+  start(fruit());
+  tav::App& a = app();
+  open("banana");
+  SetWindowTextA(a.noteEditor, "日本語のメモ\r\n!go apple\r\nsee !go cherry\r\n");
+  withMenu(Steps{{'Q'}, {VK_DOWN, VK_DOWN, VK_RETURN}},
+           [&] { realChord(main_, {VK_CONTROL, VK_SHIFT}, 'M'); });
+  EXPECT_EQ((Labels{"!go cherry", "!go apple"}), g_answer.labels);
+  EXPECT_EQ("apple", tav::windowText(a.keywordBox));
+  EXPECT_EQ("red", tav::windowText(a.noteEditor));
+
+  // Without a "!go " line no menu opens.
+  SetWindowTextA(a.noteEditor, "red");
+  withMenu(Steps{{VK_ESCAPE}}, [&] { realChord(main_, {VK_CONTROL, VK_SHIFT}, 'M'); });
+  EXPECT_FALSE(g_answer.seen);
+
+  open("a");
+  LVITEMA sel {};
+  sel.stateMask = LVIS_SELECTED;
+  sel.state = LVIS_SELECTED;
+  SendMessageA(a.keywordList, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&sel));  // apple
+  NMHDR click {a.keywordList, static_cast<UINT_PTR>(tav::kIdKeywordList), static_cast<UINT>(NM_RCLICK)};
+  UINT_PTR t = SetTimer(nullptr, 0, 120, nameTick);
+  withMenu(Steps{{VK_DOWN, VK_RETURN}},
+           [&] { SendMessageA(main_, WM_NOTIFY, click.idFrom, reinterpret_cast<LPARAM>(&click)); });
+  KillTimer(nullptr, t);
+  EXPECT_EQ("新規", g_answer.labels.front());
+  EXPECT_EQ(1u, tavtest::filesIn(dir_.path("data\\ソフト")).size());
+  EXPECT_NE(std::string::npos, file("data\\index2.txt").find("ソフト/"));
+  EXPECT_EQ(std::string::npos, file("data\\index2.txt").find(kApple));
+}
