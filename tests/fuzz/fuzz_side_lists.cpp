@@ -8,6 +8,7 @@
 
 #include "fuzz_check.h"
 #include "store/text.h"
+#include "ui/history.h"
 #include "ui/side_lists.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -30,8 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The history as loading "recent.txt" builds it (empty lines add nothing).
   std::vector<std::string> history;
+  std::vector<int> ids;
   for (const std::string& e : list)
-    if (!e.empty()) tav::addHistoryEntry(history, e);
+    if (!e.empty()) tav::addHistoryEntry(history, ids, e);
+  FUZZ_CHECK(ids.size() == history.size(), "every history entry has its id");
+  std::set<int> distinctIds(ids.begin(), ids.end());
+  FUZZ_CHECK(distinctIds.size() == ids.size(), "history ids are distinct");
   std::set<std::string> distinct(history.begin(), history.end());
   FUZZ_CHECK(distinct.size() == history.size(), "each keyword is in the history once");
   if (!history.empty()) {
