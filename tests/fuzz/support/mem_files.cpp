@@ -215,22 +215,28 @@ std::optional<std::string> readWholeFile(const std::string& path) {
   return text;
 }
 
-bool writeWholeFile(const std::string& path, std::string_view text) {
-  fuzzfs::note(Op::Write, path);
+namespace {
+// The file a write or an append goes to (made when missing), or null where
+// no file can be: a folder, the root, or no folder above it.
+std::string* writableFile(Op op, const std::string& path) {
+  fuzzfs::note(op, path);
   std::string norm = fuzzfs::normal(path);
   fuzzfs::Node* n = fuzzfs::nodeAt(norm);
-  if ((n && n->folder) || !fuzzfs::parentIsFolder(norm) || norm == "/") return false;
-  fuzzfs::tree()[norm].content.assign(text);
-  return true;
+  if ((n && n->folder) || !fuzzfs::parentIsFolder(norm) || norm == "/") return nullptr;
+  return &fuzzfs::tree()[norm].content;
+}
+}  // namespace
+
+bool writeWholeFile(const std::string& path, std::string_view text) {
+  std::string* f = writableFile(Op::Write, path);
+  if (f) f->assign(text);
+  return f != nullptr;
 }
 
 bool appendToFile(const std::string& path, std::string_view text) {
-  fuzzfs::note(Op::Append, path);
-  std::string norm = fuzzfs::normal(path);
-  fuzzfs::Node* n = fuzzfs::nodeAt(norm);
-  if ((n && n->folder) || !fuzzfs::parentIsFolder(norm) || norm == "/") return false;
-  fuzzfs::tree()[norm].content.append(text);
-  return true;
+  std::string* f = writableFile(Op::Append, path);
+  if (f) f->append(text);
+  return f != nullptr;
 }
 
 // A file kept open for appending is its path; appends go through appendToFile.
