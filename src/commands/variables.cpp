@@ -128,60 +128,73 @@ struct Occurrence {
   std::size_t pos, idx;
 };
 
-// Could two neighbouring occurrences of the batch interact when passed one
-// after the other? Passing the lower-ranked one first may form, across its
-// value and the text up to the other, the name of a variable ranked between
-// the two that takes the other's "?" (which the sweep replaces at once, so
-// the name never shows afterwards). Such a name holds: the value from its
-// last "?" on (or, for a value without "?", the character before it and the
-// whole value), the text between, and the other's "?". Mirrored for a right
-// occurrence ranked lower.
-bool nearbyNameBetween(const CommandVariables& vars, const std::string& cur,
-                       const std::vector<Occurrence>& occ, std::size_t batchMax) {
+// Would passing the batch one variable after the other form, where a value
+// goes in, the name of a variable ranked after that value's and not after
+// batchMax? Then the passes are not one sweep. Each value is looked at in the
+// text as it stands right after its own pass: lower-ranked occurrences show
+// their values, higher-ranked ones still their names. Any name that forms
+// there overlaps the value (or spans the place of an empty one), so a window
+// of the longest name's length on either side is enough.
+bool formsNameInBatch(const CommandVariables& vars, const std::string& cur,
+                      const std::vector<Occurrence>& occ, std::size_t batchMax) {
   const std::size_t maxLen = vars.nameLengths.back();
+  const std::size_t need = maxLen - 1;
   std::vector<const Occurrence*> batch;
   for (const Occurrence& o : occ)
     if (o.idx <= batchMax) batch.push_back(&o);
-  // The characters that may stand beside occurrence k on one side once the
-  // occurrences ranked below it are replaced; nothing known gives "".
-  auto besides = [&](std::size_t k, bool before) -> std::vector<std::string> {
+  std::string left, right, local, key;
+  for (std::size_t k = 0; k < batch.size(); ++k) {
     const Occurrence& o = *batch[k];
-    std::size_t edge = before ? o.pos : o.pos + vars.names[o.idx].size();
-    if (before ? edge == 0 : edge >= cur.size()) return {};  // no character there
-    const Occurrence* n = nullptr;
-    if (before && k > 0 && batch[k - 1]->pos + vars.names[batch[k - 1]->idx].size() == edge)
-      n = batch[k - 1];
-    if (!before && k + 1 < batch.size() && batch[k + 1]->pos == edge) n = batch[k + 1];
-    if (!n) return {std::string(1, cur[before ? edge - 1 : edge])};
-    const std::string& v = vars.values[n->idx];
-    if (n->idx > o.idx || v.empty()) return {"?", ""};
-    return {"?", std::string(1, before ? v.back() : v.front())};
-  };
-  for (std::size_t k = 1; k < batch.size(); ++k) {
-    const Occurrence& a = *batch[k - 1];
-    const Occurrence& b = *batch[k];
-    std::size_t end = a.pos + vars.names[a.idx].size();
-    if (b.pos < end || b.pos - end >= maxLen) continue;
-    const std::string gap = cur.substr(end, b.pos - end);
-    std::vector<std::string> needs;
-    if (a.idx < b.idx) {
-      const std::string& v = vars.values[a.idx];
-      std::size_t q = v.rfind('?');
-      if (q != std::string::npos) needs.push_back(v.substr(q) + gap + "?");
-      else
-        for (const std::string& c : besides(k - 1, true)) needs.push_back(c + v + gap + "?");
-    } else {
-      const std::string& v = vars.values[b.idx];
-      std::size_t q = v.find('?');
-      if (q != std::string::npos) needs.push_back("?" + gap + v.substr(0, q + 1));
-      else
-        for (const std::string& c : besides(k, false)) needs.push_back("?" + gap + v + c);
+    const std::size_t rank = o.idx;
+    if (rank >= batchMax) continue;  // nothing ranked after it in the batch
+    auto shown = [&](const Occurrence& n) -> const std::string& {
+      return n.idx <= rank ? vars.values[n.idx] : vars.names[n.idx];
+    };
+    // The last `need` bytes before the occurrence, gathered right to left.
+    left.clear();
+    auto prepend = [&](std::string_view piece) {
+      std::size_t take = std::min(piece.size(), need - left.size());
+      left.insert(0, piece.substr(piece.size() - take));
+    };
+    std::size_t edge = o.pos;
+    for (std::size_t m = k; m-- > 0 && left.size() < need;) {
+      const Occurrence& n = *batch[m];
+      std::size_t nEnd = n.pos + vars.names[n.idx].size();
+      prepend(std::string_view(cur).substr(nEnd, edge - nEnd));
+      if (left.size() < need) prepend(shown(n));
+      edge = n.pos;
     }
-    std::size_t lo = std::min(a.idx, b.idx), hi = std::max(a.idx, b.idx);
-    for (std::size_t j = lo + 1; j < hi; ++j) {
-      if (!spend(vars, vars.names[j].size() * needs.size())) return true;
-      for (const std::string& need : needs)
-        if (vars.names[j].find(need) != std::string::npos) return true;
+    if (left.size() < need) prepend(std::string_view(cur).substr(0, edge));
+    // The first `need` bytes after it, left to right.
+    right.clear();
+    auto append = [&](std::string_view piece) {
+      right.append(piece.substr(0, std::min(piece.size(), need - right.size())));
+    };
+    edge = o.pos + vars.names[o.idx].size();
+    for (std::size_t m = k + 1; m < batch.size() && right.size() < need; ++m) {
+      const Occurrence& n = *batch[m];
+      append(std::string_view(cur).substr(edge, n.pos - edge));
+      if (right.size() < need) append(shown(n));
+      edge = n.pos + vars.names[n.idx].size();
+    }
+    if (right.size() < need) append(std::string_view(cur).substr(edge));
+
+    local = left;
+    local += vars.values[o.idx];
+    local += right;
+    const std::size_t rs = left.size(), re = rs + vars.values[o.idx].size();
+    const std::size_t from = rs >= need ? rs - need : 0;
+    const std::size_t to = rs == re ? rs : re;  // names start before an empty value's place
+    for (std::size_t p = local.find('?', from); p != std::string::npos && p < to;
+         p = local.find('?', p + 1)) {
+      for (std::size_t len : vars.nameLengths) {
+        if (p + len > local.size()) break;
+        if (p + len <= rs || local[p + len - 1] != '?') continue;
+        if (!spend(vars, len)) return true;
+        key.assign(local, p, len);
+        auto it = vars.byName.find(key);
+        if (it != vars.byName.end() && it->second > rank && it->second <= batchMax) return true;
+      }
     }
   }
   return false;
@@ -221,7 +234,7 @@ bool substituteVariables(const CommandVariables& vars, std::string& text, std::s
       batchMax = idx;
       batch = true;
     }
-    if (batch) batch = !nearbyNameBetween(vars, cur, occ, batchMax);
+    if (batch) batch = !formsNameInBatch(vars, cur, occ, batchMax);
     if (batch) {
       std::string out;
       regions.clear();
