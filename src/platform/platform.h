@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tav {
@@ -62,6 +63,20 @@ int pathKind(const std::string& path);
 // Appends names (no paths) in the file system's order: mode 0 sub-folders
 // (without "." and ".."), mode 1 files. A missing folder appends nothing.
 void listFolder(const std::string& folder, std::vector<std::string>& out, int mode);
+
+// A file's size and last write time. The time counts 100 ns steps on the
+// clock fileClockNow reads; a stamp is only compared whole.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::uint64_t time = 0;
+  bool operator==(const FileStamp& o) const { return size == o.size && time == o.time; }
+};
+// Appends the files of folder (not its sub-folders) with their stamps, in the
+// file system's order. A missing folder appends nothing.
+void listFolderStamps(const std::string& folder,
+                      std::vector<std::pair<std::string, FileStamp>>& out);
+// The present moment in FileStamp::time's steps.
+std::uint64_t fileClockNow();
 
 // True when any entry matches the wildcard pattern ('*' and '?' in the last part).
 bool anyMatch(const std::string& pattern);

@@ -10,6 +10,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #endif
 
@@ -102,6 +103,25 @@ void HeldFile::release() {
   if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
 #endif
   handle_ = nullptr;
+}
+
+void ageFile(const std::string& path, int seconds) {
+#ifdef _WIN32
+  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h) << path;
+  ULARGE_INTEGER t;
+  t.QuadPart = tav::fileClockNow() - static_cast<std::uint64_t>(seconds) * 10000000u;
+  FILETIME ft {t.LowPart, t.HighPart};
+  EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &ft)) << path;
+  CloseHandle(h);
+#else
+  timespec times[2] {};
+  clock_gettime(CLOCK_REALTIME, &times[0]);
+  times[0].tv_sec -= seconds;
+  times[1] = times[0];
+  ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0)) << path;
+#endif
 }
 
 void setReadOnly(const std::string& path, bool readOnly) {

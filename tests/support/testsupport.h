@@ -56,6 +56,9 @@ class HeldFile {
   void* handle_ = nullptr;
 };
 
+// Dates a file's last write `seconds` back, as a file written long ago.
+void ageFile(const std::string& path, int seconds);
+
 // Sets or clears a file's read-only mark (no write permission on POSIX, the
 // read-only attribute on Windows).
 void setReadOnly(const std::string& path, bool readOnly);

@@ -223,6 +223,30 @@ void listFolder(const std::string& folder, std::vector<std::string>& out, int mo
   ::closedir(d);
 }
 
+void listFolderStamps(const std::string& folder,
+                      std::vector<std::pair<std::string, FileStamp>>& out) {
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return;
+  std::string base = endsWithSeparator(folder) ? folder : folder + "/";
+  while (dirent* e = ::readdir(d)) {
+    struct stat st {};
+    if (::stat((base + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    FileStamp s;
+    s.size = static_cast<std::uint64_t>(st.st_size);
+    s.time = static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 10000000u +
+             static_cast<std::uint64_t>(st.st_mtim.tv_nsec) / 100u;
+    out.emplace_back(e->d_name, s);
+  }
+  ::closedir(d);
+}
+
+std::uint64_t fileClockNow() {
+  timespec ts {};
+  ::clock_gettime(CLOCK_REALTIME, &ts);
+  return static_cast<std::uint64_t>(ts.tv_sec) * 10000000u +
+         static_cast<std::uint64_t>(ts.tv_nsec) / 100u;
+}
+
 bool anyMatch(const std::string& pattern) {
   std::string folder = folderOf(pattern);
   std::string mask = fileNameOf(pattern);

@@ -200,6 +200,31 @@ void listFolder(const std::string& folder, std::vector<std::string>& out, int mo
   FindClose(h);
 }
 
+void listFolderStamps(const std::string& folder,
+                      std::vector<std::pair<std::string, FileStamp>>& out) {
+  std::string pattern = folder;
+  if (!endsWithSeparator(pattern)) pattern += '\\';
+  pattern += "*.*";
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    FileStamp st;
+    st.size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+    st.time = (static_cast<std::uint64_t>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
+              fd.ftLastWriteTime.dwLowDateTime;
+    out.emplace_back(fd.cFileName, st);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+std::uint64_t fileClockNow() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  return (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
 bool anyMatch(const std::string& pattern) {
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA(pattern.c_str(), &fd);

@@ -310,6 +310,19 @@ void listFolder(const std::string& folder, std::vector<std::string>& out, int mo
   });
 }
 
+void listFolderStamps(const std::string& folder,
+                      std::vector<std::pair<std::string, FileStamp>>& out) {
+  fuzzfs::note(Op::List, folder);
+  fuzzfs::Node* n = fuzzfs::nodeAt(fuzzfs::normal(folder));
+  if (!n || !n->folder) return;
+  fuzzfs::forEachChild(fuzzfs::normal(folder), [&](const std::string& name, fuzzfs::Node& c) {
+    if (!c.folder) out.emplace_back(name, FileStamp{c.content.size(), 0});
+  });
+}
+
+// Long after every fake file was written (their stamps say 0).
+std::uint64_t fileClockNow() { return std::uint64_t{1} << 40; }
+
 bool anyMatch(const std::string& pattern) {
   fuzzfs::note(Op::Match, pattern);
   std::string folder = folderOf(pattern), mask = fileNameOf(pattern);

@@ -1,0 +1,130 @@
+#include "search/body_cache.h"
+
+#include <optional>
+#include <vector>
+
+#include "store/note.h"
+
+namespace tav {
+
+namespace {
+
+const char kHeader[] = "Tavolin bodies 1\n";
+
+// A write this close before open may still be followed by one that leaves the
+// stamp as it is (FAT keeps write times in 2 s steps): such a body is not kept.
+constexpr std::uint64_t kSettle = 3u * 10000000u;
+
+// Decimal digits up to sep at p; false on anything else or overflow.
+bool readNumber(std::string_view text, std::size_t& p, char sep, std::uint64_t& out) {
+  std::size_t start = p;
+  out = 0;
+  while (p < text.size() && text[p] >= '0' && text[p] <= '9') {
+    std::uint64_t digit = static_cast<std::uint64_t>(text[p] - '0');
+    if (out > (UINT64_MAX - digit) / 10) return false;
+    out = out * 10 + digit;
+    ++p;
+  }
+  if (p == start || p >= text.size() || text[p] != sep) return false;
+  ++p;
+  return true;
+}
+
+}  // namespace
+
+std::string BodyCache::compose() const {
+  std::string out = kHeader;
+  std::size_t total = out.size();
+  for (const auto& [key, r] : records_) total += key.size() + r.body.size() + 64;
+  out.reserve(total);
+  for (const auto& [key, r] : records_) {
+    out += key;
+    out += '\t';
+    out += std::to_string(r.stamp.size);
+    out += '\t';
+    out += std::to_string(r.stamp.time);
+    out += '\t';
+    out += std::to_string(r.body.size());
+    out += '\n';
+    out += r.body;
+    out += '\n';
+  }
+  return out;
+}
+
+void BodyCache::parse(std::string_view text) {
+  records_.clear();
+  const std::string_view header(kHeader);
+  if (text.substr(0, header.size()) != header) return;
+  std::size_t p = header.size();
+  while (p < text.size()) {
+    std::size_t tab = text.find('\t', p);
+    if (tab == std::string_view::npos) return;
+    std::string_view key = text.substr(p, tab - p);
+    p = tab + 1;
+    Record r;
+    std::uint64_t length = 0;
+    if (!readNumber(text, p, '\t', r.stamp.size) || !readNumber(text, p, '\t', r.stamp.time) ||
+        !readNumber(text, p, '\n', length))
+      return;
+    if (length >= text.size() - p || text[p + length] != '\n') return;  // cut short
+    if (isSafeNoteKey(key)) {
+      r.body.assign(text.substr(p, length));
+      records_.emplace(std::string(key), std::move(r));
+    }
+    p += length + 1;
+  }
+}
+
+void BodyCache::open(const std::string& folder) {
+  folder_ = folder;
+  records_.clear();
+  seen_.clear();
+  changed_ = false;
+  openedAt_ = fileClockNow();
+  const std::string base = exeDir() + folder + kPathSep;
+  std::vector<std::string> subs;
+  listFolder(base, subs, 0);
+  std::vector<std::pair<std::string, FileStamp>> files;
+  for (const std::string& sub : subs) {
+    if (!isSafeNamePart(sub)) continue;
+    files.clear();
+    listFolderStamps(base + sub, files);
+    for (auto& [name, stamp] : files) seen_.emplace(sub + "/" + name, stamp);
+  }
+  std::optional<std::string> text = readWholeFile(base + kFileName);
+  if (!text) return;
+  parse(*text);
+  for (auto it = records_.begin(); it != records_.end();) {
+    auto s = seen_.find(it->first);
+    if (s == seen_.end() || !(s->second == it->second.stamp)) {
+      it = records_.erase(it);
+      changed_ = true;  // the file should forget it too
+    } else {
+      ++it;
+    }
+  }
+}
+
+const std::string* BodyCache::find(std::string_view key) const {
+  scratch_.assign(key);
+  auto it = records_.find(scratch_);
+  return it == records_.end() ? nullptr : &it->second.body;
+}
+
+void BodyCache::learn(std::string_view key, const std::string& body) {
+  scratch_.assign(key);
+  auto s = seen_.find(scratch_);
+  if (s == seen_.end() || s->second.time + kSettle > openedAt_) return;
+  records_[scratch_] = Record{s->second, body};
+  changed_ = true;
+}
+
+bool BodyCache::saveIfChanged() {
+  if (!changed_ || folder_.empty()) return true;
+  if (!writeWholeFile(exeDir() + folder_ + kPathSep + kFileName, compose())) return false;
+  changed_ = false;
+  return true;
+}
+
+}  // namespace tav
