@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "search/body_cache.h"
 #include "settings/settings.h"
 #include "store/keyword_index.h"
 #include "ui/list_rows.h"
@@ -68,6 +69,9 @@ struct App {
 
   Settings settings;
   KeywordIndex index;
+  // The bodies a search across notes reads, for the index load it was opened for.
+  BodyCache bodyCache;
+  std::uint64_t bodyCacheLoad = ~std::uint64_t{0};
   // The index's edit journal and its timer's pacing.
   Journal journal;
   JournalPace journalPace;

@@ -29,11 +29,20 @@ int findInListedNotes(bool forward, bool fromEditor) {
   const Settings& s = a.settings;
   static std::vector<int> order;  // kept: a walk over every row then allocates nothing
   walkOrder(static_cast<int>(a.listRows.size()), selectedListRow(), forward, fromEditor, order);
+  if (a.bodyCacheLoad != a.index.loadCount()) {
+    a.bodyCache.open(a.index.folder());
+    a.bodyCacheLoad = a.index.loadCount();
+  }
   std::string keyword, key;
   for (int r : order) {
     if (!listedNote(r, &keyword, &key) || keyword.find("nogrep") != std::string::npos) continue;
-    const std::string* body = nullptr;
-    if (!a.index.fetchNote(key, &body, nullptr, nullptr) || !body) continue;  // unreadable
+    // The body in memory (maybe edited) first, then the cached one, then the file.
+    const IndexEntry* e = a.index.findByKey(key);
+    const std::string* body = e && e->bodyLoaded ? &e->body : a.bodyCache.find(key);
+    if (!body) {
+      if (!a.index.fetchNote(key, &body, nullptr, nullptr) || !body) continue;  // unreadable
+      a.bodyCache.learn(key, *body);
+    }
     if (findForward(*body, s.searchText, 0, 0, s.matchCase) >= 0) return r;
   }
   return -1;
@@ -75,6 +84,9 @@ void searchAgain(int fromEditor) {
   int row = findInListedNotes(forward, fromEditor != 0);
   if (row >= 0) openFoundRow(row, forward);
   else reportNotFound(fromEditor);
+  // After the answer, so that the user does not wait for it; a failed write
+  // only costs the next start's search its speed.
+  a.bodyCache.saveIfChanged();
 }
 
 }  // namespace tav

@@ -128,6 +128,7 @@ bool KeywordIndex::save(const std::string& folder) {
 }
 
 void KeywordIndex::clear() {
+  ++loads_;
   entries_.clear();
   storage_.clear();
   byKey_.clear();

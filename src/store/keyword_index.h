@@ -105,6 +105,9 @@ class KeywordIndex {
   // Where every change is journaled before it is made (none when null); load
   // applies a journal it finds, a successful save removes it.
   Journal* journal = nullptr;
+  // Counts clears and loads: whatever was derived from the entries' files is
+  // stale once it changes.
+  std::uint64_t loadCount() const { return loads_; }
   // The data folder the entries' files live in ("data" or "data2").
   const std::string& folder() const { return folder_; }
 
@@ -138,6 +141,7 @@ class KeywordIndex {
   // replace it with only this run's notes, so it writes the index the note
   // files give instead.
   bool indexUnreadable_ = false;
+  std::uint64_t loads_ = 0;
 
   // Match table: every keyword folded to lower case, in list order, each
   // followed by LF (which no keyword holds), and where each starts. Rebuilt

@@ -13,8 +13,10 @@
 #include "app/app.h"
 #include "dialogs/search_dialog_wnd.h"
 #include "resources/resource.h"
+#include "store/note.h"
 #include "store/text_wnd.h"
 #include "gui_support.h"
+#include "testsupport.h"
 
 using tav::app;
 using tavgui::Held;
@@ -330,4 +332,40 @@ TEST_F(Search, DialogTemplateAndNamePrompt) {
   answering([](HWND dlg) { PostMessageA(dlg, WM_CLOSE, 0, 0); },
             [&] { EXPECT_FALSE(tav::promptForName(main_).has_value()); });
   EXPECT_EQ(1, g_seen.count);
+}
+
+// F3 across notes keeps the bodies it read in "bodies.dat"; after a restart a
+// note changed by another program is searched as its file now is.
+TEST_F(Search, F3AcrossNotesKeepsBodiesButNeverAChangedOne) {
+  start({{kPlain, "メモ一", 0, false, "日本語の話"}, {kHit, "メモ三", 0, false, "表ソ\r\nzebra"}});
+  tav::App& a = app();
+  tavtest::ageFile(dir_.path("data\\") + kPlain, 600);
+  tavtest::ageFile(dir_.path("data\\") + kHit, 600);
+  auto listAll = [&] {
+    SetFocus(a.keywordBox);
+    SetWindowTextA(a.keywordBox, "メモ");
+    key(a.keywordBox, VK_RETURN);
+    ASSERT_EQ(3u, tavgui::listRows().size());
+    SetFocus(a.keywordList);
+  };
+  listAll();
+  a.settings.searchText = "新しい";
+  answering(pressOk, [&] { keyDown(a.keywordList, VK_F3); });
+  EXPECT_EQ(1, g_seen.count);
+  const std::string cache = file("data\\bodies.dat");
+  EXPECT_NE(std::string::npos, cache.find("日本語の話"));
+  EXPECT_NE(std::string::npos, cache.find("表ソ\r\nzebra"));
+
+  // Another program rewrites the first note; then the program starts again.
+  tavtest::writeFileBytes(dir_.path("data\\") + kPlain,
+                          tav::composeNoteFile("メモ一", 0, false, "ソ表の新しい話"));
+  tavtest::ageFile(dir_.path("data\\") + kPlain, 600);
+  a.index.load(a.settings.dataFolder());
+  listAll();
+  a.settings.searchText = "新しい";
+  answering(pressOk, [&] { keyDown(a.keywordList, VK_F3); });
+  EXPECT_EQ(0, g_seen.count);
+  EXPECT_EQ(kPlain, a.index.currentKey);
+  EXPECT_EQ((std::pair<std::size_t, std::size_t>{6, 12}), sel(a.noteEditor));
+  EXPECT_NE(std::string::npos, file("data\\bodies.dat").find("ソ表の新しい話"));
 }
