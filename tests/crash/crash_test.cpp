@@ -159,8 +159,8 @@ int childMain(const std::string& dir, long k) {
 }
 
 // Runs the session in dir in a process of its own that stops after op k;
-// true when it stopped there.
-bool crashChildAt(const std::string& dir, long k) {
+// true when it stopped there. code receives how the child ended otherwise.
+bool crashChildAt(const std::string& dir, long k, std::string& code) {
 #ifdef _WIN32
   char exe[MAX_PATH];
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
@@ -168,19 +168,23 @@ bool crashChildAt(const std::string& dir, long k) {
   STARTUPINFOA si {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi {};
-  if (!CreateProcessA(exe, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+  if (!CreateProcessA(exe, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    code = "not started, error " + std::to_string(GetLastError());
     return false;
+  }
   WaitForSingleObject(pi.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(pi.hProcess, &code);
+  DWORD exit = 0;
+  GetExitCodeProcess(pi.hProcess, &exit);
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
-  return code == kCrashed;
+  code = "exit code " + std::to_string(exit);
+  return exit == kCrashed;
 #else
   pid_t pid = fork();
   if (pid == 0) _exit(childMain(dir, k));
   int status = 0;
   waitpid(pid, &status, 0);
+  code = "wait status " + std::to_string(status);
   return WIFEXITED(status) && WEXITSTATUS(status) == kCrashed;
 #endif
 }
@@ -254,13 +258,19 @@ TEST(CrashAfterEveryFileOperation, EveryChangeMadeBeforeTheStopIsBack) {
     // stop: one more try, in a fresh folder.
     std::unique_ptr<tavtest::TempExeDir> dir;
     bool stopped = false;
+    std::string codes;
     for (int attempt = 0; attempt < 2 && !stopped; ++attempt) {
       dir.reset();
       dir = std::make_unique<tavtest::TempExeDir>("crash");
       prepareFolder();
-      stopped = crashChildAt(dir->dir().substr(0, dir->dir().size() - 1), k);
+      std::string code;
+      stopped = crashChildAt(dir->dir().substr(0, dir->dir().size() - 1), k, code);
+      if (!stopped) {
+        codes += " " + code;
+        std::printf("op %ld: the child did not stop (%s)\n", k, code.c_str());
+      }
     }
-    ASSERT_TRUE(stopped) << "no stop at op " << k;
+    ASSERT_TRUE(stopped) << "no stop at op " << k << ":" << codes;
     ++crashes;
     Model expected;
     for (std::size_t i = 0; i < steps.size() && after[i] <= k; ++i) applyToModel(expected, steps[i]);
