@@ -121,6 +121,22 @@ double timeReadAll() {
   return ms;
 }
 
+// The floor of a cold walk that trusts no body it has not checked: listing
+// every note file's size and write time.
+double timeListAll() {
+  const std::string base = tav::exeDir() + "data\\";
+  LARGE_INTEGER t0 = now();
+  std::vector<std::pair<std::string, tav::FileStamp>> files;
+  char sub[16];
+  for (int f = 0; f < kFolders; ++f) {
+    std::snprintf(sub, sizeof sub, "f%02d", f);
+    tav::listFolderStamps(base + sub, files);
+  }
+  double ms = msSince(t0);
+  if (files.size() != static_cast<std::size_t>(kNotes)) std::exit(1);
+  return ms;
+}
+
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
@@ -160,7 +176,7 @@ int main() {
   if (!main) return 1;
   pump();
 
-  std::vector<double> cold, warm, grep, reads;
+  std::vector<double> cold, warm, grep, reads, lists;
   std::size_t rows = 0;
   // The first walk of all: no "bodies.dat" yet, so every file is read; then
   // the cache file is written, as searchAgain does after its answer.
@@ -189,6 +205,7 @@ int main() {
     for (int w = 0; w < 3; ++w) warm.push_back(walk());
     grep.push_back(timeGrep(unixData));
     reads.push_back(timeReadAll());
+    lists.push_back(timeListAll());
   }
   const double g = median(grep);
   std::printf("search_walk_bench: %zu rows listed, %d repetitions (medians)\n", rows, kRepeats);
@@ -199,6 +216,8 @@ int main() {
               first);
   std::printf("  reading every file    %8.2f ms   (open, read, close; nothing else)\n",
               median(reads));
+  std::printf("  listing every file     %8.2f ms   (sizes and write times; nothing else)\n",
+              median(lists));
   if (g >= 0) {
     std::printf("  grep -rlFi            %8.2f ms   cold walk / grep = %.2f (goal 1.5)\n", g,
                 median(cold) / g);

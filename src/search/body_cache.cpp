@@ -52,9 +52,11 @@ std::string BodyCache::compose() const {
   return out;
 }
 
-void BodyCache::parse(std::string_view text) {
+void BodyCache::parse(std::string whole) {
   records_.clear();
-  const std::string_view header(kHeader);
+  own_.clear();
+  text_ = std::move(whole);
+  const std::string_view text(text_), header(kHeader);
   if (text.substr(0, header.size()) != header) return;
   std::size_t p = header.size();
   while (p < text.size()) {
@@ -68,21 +70,20 @@ void BodyCache::parse(std::string_view text) {
         !readNumber(text, p, '\n', length))
       return;
     if (length >= text.size() - p || text[p + length] != '\n') return;  // cut short
-    if (isSafeNoteKey(key)) {
-      r.body.assign(text.substr(p, length));
-      records_.emplace(std::string(key), std::move(r));
-    }
+    r.body = text.substr(p, length);
+    if (isSafeNoteKey(key)) records_.emplace(key, r);
     p += length + 1;
   }
 }
 
 void BodyCache::open(const std::string& folder) {
   folder_ = folder;
-  records_.clear();
-  seen_.clear();
+  unknown_.clear();
   changed_ = false;
   openedAt_ = fileClockNow();
   const std::string base = exeDir() + folder + kPathSep;
+  std::optional<std::string> text = readWholeFile(base + kFileName);
+  parse(text ? std::move(*text) : std::string());
   std::vector<std::string> subs;
   listFolder(base, subs, 0);
   std::vector<std::pair<std::string, FileStamp>> files;
@@ -90,33 +91,38 @@ void BodyCache::open(const std::string& folder) {
     if (!isSafeNamePart(sub)) continue;
     files.clear();
     listFolderStamps(base + sub, files);
-    for (auto& [name, stamp] : files) seen_.emplace(sub + "/" + name, stamp);
+    for (const auto& [name, stamp] : files) {
+      scratch_.assign(sub).append(1, '/').append(name);
+      auto it = records_.find(scratch_);
+      if (it != records_.end() && it->second.stamp == stamp) it->second.listed = true;
+      else unknown_.emplace(scratch_, stamp);
+    }
   }
-  std::optional<std::string> text = readWholeFile(base + kFileName);
-  if (!text) return;
-  parse(*text);
   for (auto it = records_.begin(); it != records_.end();) {
-    auto s = seen_.find(it->first);
-    if (s == seen_.end() || !(s->second == it->second.stamp)) {
+    if (it->second.listed) {
+      ++it;
+    } else {
       it = records_.erase(it);
       changed_ = true;  // the file should forget it too
-    } else {
-      ++it;
     }
   }
 }
 
-const std::string* BodyCache::find(std::string_view key) const {
-  scratch_.assign(key);
-  auto it = records_.find(scratch_);
-  return it == records_.end() ? nullptr : &it->second.body;
+std::optional<std::string_view> BodyCache::find(std::string_view key) const {
+  auto it = records_.find(key);
+  if (it == records_.end()) return std::nullopt;
+  return it->second.body;
 }
 
-void BodyCache::learn(std::string_view key, const std::string& body) {
+void BodyCache::learn(std::string_view key, std::string_view body) {
   scratch_.assign(key);
-  auto s = seen_.find(scratch_);
-  if (s == seen_.end() || s->second.time + kSettle > openedAt_) return;
-  records_[scratch_] = Record{s->second, body};
+  auto s = unknown_.find(scratch_);
+  if (s == unknown_.end() || s->second.time + kSettle > openedAt_) return;
+  const std::string& k = own_.emplace_back(key);
+  const std::string& b = own_.emplace_back(body);
+  records_.erase(key);
+  records_.emplace(k, Record{s->second, b, true});
+  unknown_.erase(s);
   changed_ = true;
 }
 

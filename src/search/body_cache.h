@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,37 +21,42 @@ class BodyCache {
  public:
   static constexpr const char* kFileName = "bodies.dat";
 
-  // Lists the note files below folder (a data folder, relative to the
-  // executable's folder) and reads its "bodies.dat", keeping the records whose
-  // file still has the recorded stamp. Replaces what was held.
+  // Reads the "bodies.dat" of folder (a data folder, relative to the
+  // executable's folder) and lists the note files below it, keeping the
+  // records whose file still has the recorded stamp. Replaces what was held.
   void open(const std::string& folder);
-  // The cached body of the note with key, or null.
-  const std::string* find(std::string_view key) const;
+  // The cached body of the note with key; valid until the next open or parse.
+  std::optional<std::string_view> find(std::string_view key) const;
   // A body just read from key's file: kept (and written at the next
-  // saveIfChanged) when open saw the file and its last write was long enough
-  // before that any later change shows in its stamp.
-  void learn(std::string_view key, const std::string& body);
-  // Writes "bodies.dat" when learn kept something since open or the last write.
+  // saveIfChanged) when open listed the file and its last write was long
+  // enough before that any later change shows in its stamp.
+  void learn(std::string_view key, std::string_view body);
+  // Writes "bodies.dat" when anything changed since open or the last write.
   bool saveIfChanged();
 
   // The file's text, and back. parse keeps every whole record before the
-  // first damaged one; a record whose key no note can have is skipped.
+  // first damaged one and skips a record whose key no note can have; the
+  // records view the parsed text, which the cache keeps.
   std::string compose() const;
-  void parse(std::string_view text);
+  void parse(std::string text);
 
   struct Record {
     FileStamp stamp;
-    std::string body;
+    std::string_view body;
+    bool listed = false;  // open found the file with this stamp
   };
-  const std::unordered_map<std::string, Record>& records() const { return records_; }
+  const std::unordered_map<std::string_view, Record>& records() const { return records_; }
 
  private:
-  std::unordered_map<std::string, Record> records_;
-  std::unordered_map<std::string, FileStamp> seen_;  // every note file open listed
+  std::string text_;             // the file as read
+  std::deque<std::string> own_;  // keys and bodies learned since
+  std::unordered_map<std::string_view, Record> records_;
+  // Listed files without a record to trust: what learn may keep.
+  std::unordered_map<std::string, FileStamp> unknown_;
   std::string folder_;
   std::uint64_t openedAt_ = 0;
   bool changed_ = false;
-  mutable std::string scratch_;
+  std::string scratch_;
 };
 
 }  // namespace tav

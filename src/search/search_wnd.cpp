@@ -1,6 +1,8 @@
 #include "search/search_wnd.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/app.h"
@@ -38,10 +40,14 @@ int findInListedNotes(bool forward, bool fromEditor) {
     if (!listedNote(r, &keyword, &key) || keyword.find("nogrep") != std::string::npos) continue;
     // The body in memory (maybe edited) first, then the cached one, then the file.
     const IndexEntry* e = a.index.findByKey(key);
-    const std::string* body = e && e->bodyLoaded ? &e->body : a.bodyCache.find(key);
+    std::optional<std::string_view> body;
+    if (e && e->bodyLoaded) body = e->body;
+    else body = a.bodyCache.find(key);
     if (!body) {
-      if (!a.index.fetchNote(key, &body, nullptr, nullptr) || !body) continue;  // unreadable
-      a.bodyCache.learn(key, *body);
+      const std::string* read = nullptr;
+      if (!a.index.fetchNote(key, &read, nullptr, nullptr) || !read) continue;  // unreadable
+      a.bodyCache.learn(key, *read);
+      body = *read;
     }
     if (findForward(*body, s.searchText, 0, 0, s.matchCase) >= 0) return r;
   }

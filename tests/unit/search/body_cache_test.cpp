@@ -12,8 +12,8 @@ namespace {
 using tavtest::ageFile;
 
 std::string body(const tav::BodyCache& c, const std::string& key) {
-  const std::string* b = c.find(key);
-  return b ? *b : "(none)";
+  auto b = c.find(key);
+  return b ? std::string(*b) : "(none)";
 }
 
 }  // namespace
@@ -42,7 +42,7 @@ TEST(BodyCache, KeepsOnlyBodiesWhoseFilesAreUnchanged) {
 
   tav::BodyCache cache;
   cache.open("data");
-  EXPECT_EQ(nullptr, cache.find(a));  // no "bodies.dat" yet
+  EXPECT_FALSE(cache.find(a));  // no "bodies.dat" yet
   cache.learn(a, "予定\r\n会議");
   cache.learn(b, "ソ表\\\tタブ\n改行");
   cache.learn(c, "今書いた");                 // written a moment ago
