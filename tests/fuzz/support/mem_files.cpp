@@ -118,13 +118,26 @@ void reset() {
   tav::setExeDir(kExeDir);
 }
 
+// As on a disk, set-up never turns a file into a folder or back: nothing is
+// put below a file, and no file where a folder is.
+bool underAFile(const std::string& norm) {
+  for (std::string p = norm; p != "/"; p = parentOf(p)) {
+    Node* n = nodeAt(p);
+    if (n && !n->folder) return true;
+  }
+  return false;
+}
+
 void putFolder(const std::string& relPath) {
   std::string norm = normal(kExeDir + relPath);
+  if (underAFile(norm)) return;
   for (std::string p = norm; p != "/"; p = parentOf(p)) tree()[p].folder = true;
 }
 
 void putFile(const std::string& relPath, std::string_view content) {
   std::string norm = normal(kExeDir + relPath);
+  if (underAFile(parentOf(norm))) return;
+  if (Node* existing = nodeAt(norm); existing && existing->folder) return;  // nor a folder a file
   putFolder(parentOf(norm).substr(std::string(kExeDir).size() - 1));
   Node& n = tree()[norm];
   n.folder = false;

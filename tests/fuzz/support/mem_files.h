@@ -27,6 +27,7 @@ void reset();
 
 // Puts a file or a folder (and every folder above it) straight into the tree,
 // without a journal entry. The path is relative to kExeDir, '/' separated.
+// As on a disk, nothing is put below a file, and no file where a folder is.
 void putFile(const std::string& relPath, std::string_view content);
 void putFolder(const std::string& relPath);
 // The file's content, or nullptr; no journal entry.
