@@ -180,15 +180,27 @@ int pathKind(const std::string& path) {
   return (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 2;
 }
 
-void listFolder(const std::string& folder, std::vector<std::string>& out, int mode) {
-  if (pathKind(folder) != 1) return;
+namespace {
+
+// Calls f for every entry of folder ("." and ".." included).
+template <typename F>
+void forEachEntry(const std::string& folder, F f) {
   std::string pattern = folder;
   if (!endsWithSeparator(pattern)) pattern += '\\';
   pattern += "*.*";
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return;
-  do {
+  do f(fd);
+  while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+}  // namespace
+
+void listFolder(const std::string& folder, std::vector<std::string>& out, int mode) {
+  if (pathKind(folder) != 1) return;
+  forEachEntry(folder, [&](const WIN32_FIND_DATAA& fd) {
     bool isDir = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     std::string name = fd.cFileName;
     if (isDir) {
@@ -196,27 +208,19 @@ void listFolder(const std::string& folder, std::vector<std::string>& out, int mo
     } else if (mode == 1) {
       out.push_back(name);
     }
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
+  });
 }
 
 void listFolderStamps(const std::string& folder,
                       std::vector<std::pair<std::string, FileStamp>>& out) {
-  std::string pattern = folder;
-  if (!endsWithSeparator(pattern)) pattern += '\\';
-  pattern += "*.*";
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+  forEachEntry(folder, [&](const WIN32_FIND_DATAA& fd) {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
     FileStamp st;
     st.size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
     st.time = (static_cast<std::uint64_t>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
               fd.ftLastWriteTime.dwLowDateTime;
     out.emplace_back(fd.cFileName, st);
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
+  });
 }
 
 std::uint64_t fileClockNow() {
