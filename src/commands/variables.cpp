@@ -137,47 +137,63 @@ struct Occurrence {
 // of the longest name's length on either side is enough.
 bool formsNameInBatch(const CommandVariables& vars, const std::string& cur,
                       const std::vector<Occurrence>& occ, std::size_t batchMax) {
-  const std::size_t maxLen = vars.nameLengths.back();
-  const std::size_t need = maxLen - 1;
+  // Only names ranked after a value's own and not after batchMax matter: the
+  // longest of them sizes that value's window.
+  std::vector<std::size_t> longestAfter(batchMax + 1, 0);
+  for (std::size_t r = batchMax; r-- > 0;)
+    longestAfter[r] = std::max(longestAfter[r + 1], vars.names[r + 1].size());
   std::vector<const Occurrence*> batch;
   for (const Occurrence& o : occ)
     if (o.idx <= batchMax) batch.push_back(&o);
+  std::vector<std::string_view> pieces;
   std::string left, right, local, key;
   for (std::size_t k = 0; k < batch.size(); ++k) {
     const Occurrence& o = *batch[k];
     const std::size_t rank = o.idx;
-    if (rank >= batchMax) continue;  // nothing ranked after it in the batch
-    auto shown = [&](const Occurrence& n) -> const std::string& {
+    const std::size_t longest = longestAfter[rank];
+    if (longest == 0) continue;  // nothing ranked after it in the batch
+    const std::size_t need = longest - 1;
+    auto shown = [&](const Occurrence& n) -> std::string_view {
       return n.idx <= rank ? vars.values[n.idx] : vars.names[n.idx];
     };
-    // The last `need` bytes before the occurrence, gathered right to left.
-    left.clear();
-    auto prepend = [&](std::string_view piece) {
-      std::size_t take = std::min(piece.size(), need - left.size());
-      left.insert(0, piece.substr(piece.size() - take));
+    // A run of empty values can keep a window from filling: past need + 1
+    // occurrences, or once the run's work is used up, the batch is given up
+    // (one pass per variable is always right).
+    std::size_t got = 0, crossed = 0;
+    auto take = [&](std::string_view piece, bool fromEnd) {
+      std::size_t n = std::min(piece.size(), need - got);
+      pieces.push_back(fromEnd ? piece.substr(piece.size() - n) : piece.substr(0, n));
+      got += n;
+      return spend(vars, n + 1);
     };
+    // The last `need` bytes before the occurrence, gathered right to left.
+    pieces.clear();
     std::size_t edge = o.pos;
-    for (std::size_t m = k; m-- > 0 && left.size() < need;) {
+    for (std::size_t m = k; m-- > 0 && got < need;) {
       const Occurrence& n = *batch[m];
       std::size_t nEnd = n.pos + vars.names[n.idx].size();
-      prepend(std::string_view(cur).substr(nEnd, edge - nEnd));
-      if (left.size() < need) prepend(shown(n));
+      if (++crossed > need + 1 || !take(std::string_view(cur).substr(nEnd, edge - nEnd), true))
+        return true;
+      if (got < need && !take(shown(n), true)) return true;
       edge = n.pos;
     }
-    if (left.size() < need) prepend(std::string_view(cur).substr(0, edge));
+    if (got < need && !take(std::string_view(cur).substr(0, edge), true)) return true;
+    left.clear();
+    for (std::size_t i = pieces.size(); i-- > 0;) left.append(pieces[i]);
     // The first `need` bytes after it, left to right.
-    right.clear();
-    auto append = [&](std::string_view piece) {
-      right.append(piece.substr(0, std::min(piece.size(), need - right.size())));
-    };
+    pieces.clear();
+    got = crossed = 0;
     edge = o.pos + vars.names[o.idx].size();
-    for (std::size_t m = k + 1; m < batch.size() && right.size() < need; ++m) {
+    for (std::size_t m = k + 1; m < batch.size() && got < need; ++m) {
       const Occurrence& n = *batch[m];
-      append(std::string_view(cur).substr(edge, n.pos - edge));
-      if (right.size() < need) append(shown(n));
+      if (++crossed > need + 1 || !take(std::string_view(cur).substr(edge, n.pos - edge), false))
+        return true;
+      if (got < need && !take(shown(n), false)) return true;
       edge = n.pos + vars.names[n.idx].size();
     }
-    if (right.size() < need) append(std::string_view(cur).substr(edge));
+    if (got < need && !take(std::string_view(cur).substr(edge), false)) return true;
+    right.clear();
+    for (std::string_view piece : pieces) right.append(piece);
 
     local = left;
     local += vars.values[o.idx];
@@ -188,7 +204,7 @@ bool formsNameInBatch(const CommandVariables& vars, const std::string& cur,
     for (std::size_t p = local.find('?', from); p != std::string::npos && p < to;
          p = local.find('?', p + 1)) {
       for (std::size_t len : vars.nameLengths) {
-        if (p + len > local.size()) break;
+        if (len > longest || p + len > local.size()) break;
         if (p + len <= rs || local[p + len - 1] != '?') continue;
         if (!spend(vars, len)) return true;
         key.assign(local, p, len);

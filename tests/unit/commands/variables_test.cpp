@@ -82,3 +82,32 @@ TEST(Variables, AllNamesAndValuesOfARunStayWithinTheirBudget) {
 }
 
 }  // namespace
+
+// Long runs of empty values, and a long name that no value can form, once
+// made the batch check's windows cost the square of the text (minutes for a
+// large note); the substitution must stay exact and within its work.
+TEST(Variables, LongRunsOfEmptyValuesAndLongNamesStayExact) {
+  {
+    tav::CommandVariables vars;
+    tav::defineVariable(vars, "?a", std::string());
+    tav::defineVariable(vars, "?b", std::string("x"));
+    std::string text;
+    for (int i = 0; i < 50000; ++i) text += "?a?";
+    text += "?b?";
+    std::string got = text;
+    ASSERT_TRUE(tav::substituteVariables(vars, got, 1 << 20));
+    EXPECT_EQ("x", got);
+  }
+  {
+    tav::CommandVariables vars;
+    tav::defineVariable(vars, "?a", std::string("xxxx"));
+    tav::defineVariable(vars, "?b", std::string("y"));
+    tav::defineVariable(vars, "?" + std::string(400000, ' '), std::string("z"));
+    std::string text;
+    for (int i = 0; i < 12000; ++i) text += "?a?";
+    text += "?b?";
+    std::string got = text;
+    ASSERT_TRUE(tav::substituteVariables(vars, got, 1 << 20));
+    EXPECT_EQ(naive(vars, text), got);
+  }
+}
