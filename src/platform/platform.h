@@ -71,8 +71,8 @@ struct FileStamp {
   std::uint64_t time = 0;
   bool operator==(const FileStamp& o) const { return size == o.size && time == o.time; }
 };
-// Appends the files of folder (not its sub-folders) with their stamps, in the
-// file system's order. A missing folder appends nothing.
+// Appends the files of folder (not its sub-folders, nor links) with their
+// stamps, in the file system's order. A missing folder appends nothing.
 void listFolderStamps(const std::string& folder,
                       std::vector<std::pair<std::string, FileStamp>>& out);
 // The present moment in FileStamp::time's steps.

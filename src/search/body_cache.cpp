@@ -11,8 +11,9 @@ namespace {
 
 const char kHeader[] = "Tavolin bodies 1\n";
 
-// A write this close before open may still be followed by one that leaves the
-// stamp as it is (FAT keeps write times in 2 s steps): such a body is not kept.
+// A write this close before the listing may still be followed by one that
+// leaves the stamp as it is (FAT keeps write times in 2 s steps): such a body
+// is not kept.
 constexpr std::uint64_t kSettle = 3u * 10000000u;
 
 // Decimal digits up to sep at p; false on anything else or overflow.
@@ -78,12 +79,22 @@ void BodyCache::parse(std::string whole) {
 
 void BodyCache::open(const std::string& folder) {
   folder_ = folder;
-  unknown_.clear();
   changed_ = false;
-  openedAt_ = fileClockNow();
-  const std::string base = exeDir() + folder + kPathSep;
-  std::optional<std::string> text = readWholeFile(base + kFileName);
+  std::optional<std::string> text = readWholeFile(exeDir() + folder + kPathSep + kFileName);
   parse(text ? std::move(*text) : std::string());
+  list();
+}
+
+void BodyCache::recheck(unsigned maxAgeSeconds) {
+  if (folder_.empty() || fileClockNow() - listedAt_ <= maxAgeSeconds * 10000000ull) return;
+  for (auto& [key, r] : records_) r.listed = false;
+  list();
+}
+
+void BodyCache::list() {
+  unknown_.clear();
+  listedAt_ = fileClockNow();
+  const std::string base = exeDir() + folder_ + kPathSep;
   std::vector<std::string> subs;
   listFolder(base, subs, 0);
   std::vector<std::pair<std::string, FileStamp>> files;
@@ -117,7 +128,7 @@ std::optional<std::string_view> BodyCache::find(std::string_view key) const {
 void BodyCache::learn(std::string_view key, std::string_view body) {
   scratch_.assign(key);
   auto s = unknown_.find(scratch_);
-  if (s == unknown_.end() || s->second.time + kSettle > openedAt_) return;
+  if (s == unknown_.end() || s->second.time + kSettle > listedAt_) return;
   const std::string& k = own_.emplace_back(key);
   const std::string& b = own_.emplace_back(body);
   records_.erase(key);

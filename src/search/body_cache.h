@@ -21,10 +21,20 @@ class BodyCache {
  public:
   static constexpr const char* kFileName = "bodies.dat";
 
+  BodyCache() = default;
+  // The records view the cache's own strings: no copies.
+  BodyCache(const BodyCache&) = delete;
+  BodyCache& operator=(const BodyCache&) = delete;
+  BodyCache(BodyCache&&) = default;
+  BodyCache& operator=(BodyCache&&) = default;
+
   // Reads the "bodies.dat" of folder (a data folder, relative to the
   // executable's folder) and lists the note files below it, keeping the
   // records whose file still has the recorded stamp. Replaces what was held.
   void open(const std::string& folder);
+  // Lists the note files again when the last listing is older than
+  // maxAgeSeconds, dropping the records whose file changed since.
+  void recheck(unsigned maxAgeSeconds);
   // The cached body of the note with key; valid until the next open or parse.
   std::optional<std::string_view> find(std::string_view key) const;
   // A body just read from key's file: kept (and written at the next
@@ -53,8 +63,12 @@ class BodyCache {
   std::unordered_map<std::string_view, Record> records_;
   // Listed files without a record to trust: what learn may keep.
   std::unordered_map<std::string, FileStamp> unknown_;
+  // Lists the note files, marking the records whose file has their stamp
+  // and drops the others.
+  void list();
+
   std::string folder_;
-  std::uint64_t openedAt_ = 0;
+  std::uint64_t listedAt_ = 0;
   bool changed_ = false;
   std::string scratch_;
 };

@@ -26,14 +26,22 @@ void jumpToNearest(HWND editor, bool forward) {
   jumpToNearest(editor, app().settings.warp, forward, false);
 }
 
+namespace {
+constexpr unsigned kBodyRecheckSeconds = 5;
+}  // namespace
+
 int findInListedNotes(bool forward, bool fromEditor) {
   App& a = app();
   const Settings& s = a.settings;
   static std::vector<int> order;  // kept: a walk over every row then allocates nothing
   walkOrder(static_cast<int>(a.listRows.size()), selectedListRow(), forward, fromEditor, order);
+  // Another program may change a note at any time: the stamps are listed
+  // again unless this follows the last walk closely (F3 pressed again).
   if (a.bodyCacheLoad != a.index.loadCount()) {
     a.bodyCache.open(a.index.folder());
     a.bodyCacheLoad = a.index.loadCount();
+  } else {
+    a.bodyCache.recheck(kBodyRecheckSeconds);
   }
   std::string keyword, key;
   for (int r : order) {
@@ -46,7 +54,7 @@ int findInListedNotes(bool forward, bool fromEditor) {
     if (!body) {
       const std::string* read = nullptr;
       if (!a.index.fetchNote(key, &read, nullptr, nullptr) || !read) continue;  // unreadable
-      a.bodyCache.learn(key, *read);
+      if (e && e->status == EntryStatus::Clean) a.bodyCache.learn(key, *read);  // as in its file
       body = *read;
     }
     if (findForward(*body, s.searchText, 0, 0, s.matchCase) >= 0) return r;

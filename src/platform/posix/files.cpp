@@ -230,7 +230,8 @@ void listFolderStamps(const std::string& folder,
   std::string base = endsWithSeparator(folder) ? folder : folder + "/";
   while (dirent* e = ::readdir(d)) {
     struct stat st {};
-    if (::stat((base + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    // lstat: a link's own stamp does not change with what it points to.
+    if (::lstat((base + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
     FileStamp s;
     s.size = static_cast<std::uint64_t>(st.st_size);
     s.time = static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 10000000u +

@@ -214,7 +214,8 @@ void listFolder(const std::string& folder, std::vector<std::string>& out, int mo
 void listFolderStamps(const std::string& folder,
                       std::vector<std::pair<std::string, FileStamp>>& out) {
   forEachEntry(folder, [&](const WIN32_FIND_DATAA& fd) {
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
+    // A link's own stamp does not change with what it points to.
+    if (fd.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return;
     FileStamp st;
     st.size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
     st.time = (static_cast<std::uint64_t>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
