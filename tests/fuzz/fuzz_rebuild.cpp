@@ -51,6 +51,14 @@ std::string listableName(FuzzedDataProvider& fdp) {
   return n.empty() || n == "." || n == ".." ? "n" : n;
 }
 
+// A sub-folder named like the index file leaves the rebuild nowhere to write
+// its result; such a tree is not the walk's business.
+std::string folderName(FuzzedDataProvider& fdp) {
+  std::string n = listableName(fdp);
+  std::string bare = n.substr(0, n.find_last_not_of(". ") + 1);  // as Windows reads it
+  return tav::foldLower(bare) == "index2.txt" ? "n" : n;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -60,12 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The tree: the input's text is the first note file; the choices add more.
   std::map<std::string, std::string> notes;  // "sub/file" -> content
-  std::string firstSub = fdp.remaining_bytes() ? listableName(fdp) : "default";
+  std::string firstSub = fdp.remaining_bytes() ? folderName(fdp) : "default";
   notes[firstSub + "/" + (fdp.remaining_bytes() ? listableName(fdp) : "202612071200000000")] =
       std::string(in.text);
   int subs = fdp.ConsumeIntegralInRange(0, 3);
   for (int s = 0; s < subs; ++s) {
-    std::string sub = listableName(fdp);
+    std::string sub = folderName(fdp);
     int files = fdp.ConsumeIntegralInRange(0, 3);
     for (int f = 0; f < files; ++f) notes[sub + "/" + listableName(fdp)] = fuzzsupport::pick(fdp, 120);
   }
