@@ -49,10 +49,18 @@ std::time_t nowSeconds() {
 void setClock(std::function<std::time_t()> source) { clockSlot() = std::move(source); }
 
 bool isTempFileName(std::string_view name) {
-  // "~tav<pid>_<n>.tmp" on Windows, the same after a dot on Linux.
+  // Exactly "~tav<pid>_<n>.tmp" (after a dot on Linux): any other name may be
+  // a user's file, which the clean-up at start must never delete.
   if (!name.empty() && name[0] == '.') name.remove_prefix(1);
-  return name.size() > 8 && name.compare(0, 4, "~tav") == 0 &&
-         name.compare(name.size() - 4, 4, ".tmp") == 0;
+  if (name.size() < 11 || name.compare(0, 4, "~tav") != 0 ||
+      name.compare(name.size() - 4, 4, ".tmp") != 0)
+    return false;
+  std::string_view mid = name.substr(4, name.size() - 8);
+  std::size_t bar = mid.find('_');
+  auto digits = [](std::string_view d) {
+    return !d.empty() && d.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  return bar != std::string_view::npos && digits(mid.substr(0, bar)) && digits(mid.substr(bar + 1));
 }
 
 void removeTempFiles(const std::string& folder) {

@@ -139,10 +139,12 @@ TEST_F(Rebuild, TempFiles_NeverIndexedAndRemovedAtStart) {
                                path("data2", "表/~tav9_1.tmp"), tmp.path("~tav1_1.tmp")})
     tavtest::writeFileBytes(t, "<k>half</k>");
   tavtest::writeFileBytes(path("data", "g/~tavern.txt"), "<k>kept</k>");
-  EXPECT_EQ(sortedLines(tav::rebuildIndexText("data")), (Lines {"g/1,0,0,0,one", "g/~tavern.txt,0,0,0,kept"}));
+  tavtest::writeFileBytes(path("data", "g/~tavkB.tmp"), "<k>mine</k>");  // a user's, not ours
+  EXPECT_EQ(sortedLines(tav::rebuildIndexText("data")),
+            (Lines {"g/1,0,0,0,one", "g/~tavern.txt,0,0,0,kept", "g/~tavkB.tmp,0,0,0,mine"}));
   EXPECT_EQ(tav::rebuildIndexText("data2"), "");
   tav::removeStaleTempFiles();
-  EXPECT_EQ(tavtest::filesIn(path("data", "g")), (Lines {"1", "~tavern.txt"}));
+  EXPECT_EQ(tavtest::filesIn(path("data", "g")), (Lines {"1", "~tavern.txt", "~tavkB.tmp"}));
   EXPECT_TRUE(tavtest::filesIn(path("data2", "表")).empty());
   EXPECT_EQ(tav::pathKind(tmp.path("~tav1_1.tmp")), 0);
 }
