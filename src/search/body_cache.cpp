@@ -87,11 +87,11 @@ void BodyCache::open(const std::string& folder) {
 
 void BodyCache::recheck(unsigned maxAgeSeconds) {
   if (folder_.empty() || fileClockNow() - listedAt_ <= maxAgeSeconds * 10000000ull) return;
-  for (auto& [key, r] : records_) r.listed = false;
   list();
 }
 
 void BodyCache::list() {
+  for (auto& [key, r] : records_) r.listed = false;
   unknown_.clear();
   listedAt_ = fileClockNow();
   const std::string base = exeDir() + folder_ + kPathSep;

@@ -53,7 +53,7 @@ class BodyCache {
   struct Record {
     FileStamp stamp;
     std::string_view body;
-    bool listed = false;  // open found the file with this stamp
+    bool listed = false;  // the last listing found the file with this stamp
   };
   const std::unordered_map<std::string_view, Record>& records() const { return records_; }
 
