@@ -22,7 +22,7 @@ std::string scratch() {
   tav::createFolder(dir);
   tav::createFolder(dir + "data");
   tav::setExeDir(dir);
-  if (tav::pathKind(dir + "data/index2.txt") != 2) tav::writeWholeFile(dir + "data/index2.txt", "");
+  if (tav::pathKind(dir + "data/index2.txt") != tav::PathKind::File) tav::writeWholeFile(dir + "data/index2.txt", "");
   return dir;
 }
 

@@ -32,7 +32,7 @@ std::string dataRoot() {
 std::string setFor(int n) { return dataRoot() + "n" + std::to_string(n) + "/"; }
 
 bool haveData(benchmark::State& state, int n) {
-  if (tav::pathKind(setFor(n) + "data/index2.txt") == 2) return true;
+  if (tav::pathKind(setFor(n) + "data/index2.txt") == tav::PathKind::File) return true;
   state.SkipWithError("no benchmark data: run scripts/gen-bench-data (scripts/run-bench does)");
   return false;
 }

@@ -11,7 +11,7 @@
 #include "app/app.h"
 #include "bench_window.h"
 #include "platform/platform.h"
-#include "ui/main_wnd.h"
+#include "win/state.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ int main() {
               "while handling keys %ld (goal 0), on timer ticks %ld, journal file operations "
               "%llu\n",
               keys, onKeys, onTicks, static_cast<unsigned long long>(a.journal.fileOps()));
-  a.settings.saveOnExit = false;
+  a.ui.saveOnExit = false;
   SendMessageA(main, WM_CLOSE, 0, 0);
   pumpFor(100);
   std::string from = dir + '\0';  // a list of one path, ended by two NULs

@@ -22,7 +22,9 @@
 #include "app/app.h"
 #include "bench_window.h"
 #include "platform/platform.h"
-#include "ui/main_wnd.h"
+#include "win/main_controls.h"
+#include "win/keyword_list.h"
+#include "win/state.h"
 
 namespace {
 
@@ -351,7 +353,7 @@ void breakdown() {
   step("LVM_SETCOLUMN, same width", [&a] {
     LVCOLUMNA c {};
     c.mask = LVCF_WIDTH;
-    c.cx = a.settings.listWidth;
+    c.cx = a.ui.listWidth;
     SendMessageA(a.keywordList, LVM_SETCOLUMNA, 0, reinterpret_cast<LPARAM>(&c));
   });
   step("MoveWindow of the list, same rectangle", [&a] {
@@ -403,7 +405,7 @@ int main() {
   breakdown();
   tav::listRefreshed = nullptr;
 
-  a.settings.saveOnExit = false;
+  a.ui.saveOnExit = false;
   DestroyWindow(bare.window);
   SendMessageA(main, WM_CLOSE, 0, 0);
   pump();

@@ -15,8 +15,9 @@
 
 #include "app/app.h"
 #include "platform/platform.h"
-#include "search/search_wnd.h"
-#include "ui/main_wnd.h"
+#include "win/search.h"
+#include "win/keyword_list.h"
+#include "win/state.h"
 #include "testsupport.h"
 
 namespace {
@@ -185,9 +186,9 @@ int main() {
   tav::refreshList();
   pump();
   tav::selectOnlyListRow(0);
-  a.settings.searchText = kMissing;
+  a.ui.searchText = kMissing;
   const double first = walk();
-  if (!a.bodyCache.saveIfChanged() || a.bodyCache.records().size() != static_cast<std::size_t>(kNotes)) {
+  if (!a.searchBodies.cache().saveIfChanged() || a.searchBodies.cache().records().size() != static_cast<std::size_t>(kNotes)) {
     std::fprintf(stderr, "search_walk_bench: the body cache was not written whole\n");
     return 1;
   }
@@ -200,13 +201,13 @@ int main() {
     pump();
     rows = a.listRows.size();
     tav::selectOnlyListRow(0);
-    a.settings.searchText = kMissing;
+    a.ui.searchText = kMissing;
     cold.push_back(walk());
     for (int w = 0; w < 3; ++w) warm.push_back(walk());
     {
       // F3 after a pause: the note files' stamps are listed again first.
       LARGE_INTEGER t0 = now();
-      a.bodyCache.recheck(0);
+      a.searchBodies.cache().recheck(0);
       double listing = msSince(t0);
       rechecked.push_back(listing + walk());
     }
@@ -234,7 +235,7 @@ int main() {
     std::printf("  grep -rlFi            could not be started\n");
   }
 
-  a.settings.saveOnExit = false;
+  a.ui.saveOnExit = false;
   SendMessageA(main, WM_CLOSE, 0, 0);
   pump();
   tavtest::removeTree(dir);

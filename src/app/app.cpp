@@ -1,7 +1,7 @@
-// The App record, the window classes and the main window's creation.
+// The window classes and the main window's creation.
 #include "app/app.h"
 
-#include "app/routes.h"
+#include "win/state.h"
 #include "platform/platform.h"
 
 namespace tav {
@@ -11,11 +11,6 @@ const char* const kMainTitle = "Tavolin";
 const char* const kMutexName = "_タボリン_Mutex_";
 
 LRESULT CALLBACK mainWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
-
-App& app() {
-  static App a;
-  return a;
-}
 
 bool registerClasses(HINSTANCE instance) {
   App& a = app();

@@ -1,9 +1,11 @@
 // The close sequence, also run when Windows ends the session.
 #include "app/app.h"
-#include "app/routes.h"
-#include "store/text_wnd.h"
-#include "ui/journal_wnd.h"
-#include "ui/main_wnd.h"
+#include "win/main_controls.h"
+#include "win/note_editor.h"
+#include "win/routes.h"
+#include "win/state.h"
+#include "win/control_text.h"
+#include "win/journal.h"
 
 namespace tav {
 
@@ -15,7 +17,7 @@ void saveAtClose() {
   writeSideLists();
   stampEndTime(a.settings);
   putBackControlProcs();
-  if (a.settings.saveOnExit) a.index.saveAndClear(a.settings.dataFolder());
+  if (a.ui.saveOnExit) a.index.saveAndClear(a.settings.dataFolder());
   closeJournal();
 }
 

@@ -1,11 +1,13 @@
 // The start-up hand-off: what the keyword box shows at the first activation
 // and whenever a second instance hands over its command line.
 #include "app/app.h"
-#include "app/routes.h"
+#include "win/keyword_box.h"
+#include "win/keyword_list.h"
+#include "win/search.h"
+#include "win/state.h"
 #include "store/note.h"
-#include "store/text_wnd.h"
+#include "win/control_text.h"
 #include "ui/handoff.h"
-#include "ui/main_wnd.h"
 
 namespace tav {
 
@@ -26,7 +28,7 @@ void startupHandoff() {
     SetWindowTextA(a.main, kMainTitle);
     return;
   }
-  a.settings.currentDir = safeFolderName(a.settings.defdir);
+  a.ui.currentDir = safeFolderName(a.settings.defdir);
   // The focus moves before the box takes the handed text: the open note is
   // stored as the editor loses the focus, under the keyword it was opened with.
   if (a.keywordBox) SetFocus(a.keywordBox);
@@ -36,8 +38,8 @@ void startupHandoff() {
   }
   if (plan.openKeyword) openKeyword();
   if (plan.search) {
-    a.settings.searchText = plan.searchText;
-    a.settings.hasSearchText = true;
+    a.ui.searchText = plan.searchText;
+    a.ui.hasSearchText = true;
     searchAgain(0);
   }
   SetWindowTextA(a.main, kMainTitle);

@@ -1,7 +1,9 @@
 // The main window procedure: it only routes; each message has its function.
 #include "app/app.h"
-#include "app/routes.h"
-#include "ui/journal_wnd.h"
+#include "win/main_controls.h"
+#include "win/routes.h"
+#include "win/state.h"
+#include "win/journal.h"
 
 namespace tav {
 
@@ -9,7 +11,7 @@ namespace {
 
 LRESULT onCreate(HWND w) {
   app().main = w;
-  buildMainWindow(w);
+  createMainControls(w);
   return 0;
 }
 

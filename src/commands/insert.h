@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "commands/edit_state.h"
+#include "store/edit_state.h"
 
 namespace tav {
 

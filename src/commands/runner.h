@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "commands/edit_state.h"
+#include "store/edit_state.h"
 #include "commands/file_commands.h"
 #include "commands/variables.h"
 
@@ -31,8 +31,8 @@ struct CommandEffects {
   // main window as its close command does. True when the program is going
   // away: the run then stops at once.
   std::function<bool()> closeProgram;
-  // "!go K": store the open note when the editor has the focus, focusMode 4,
-  // K into the history and the keyword box, focus there, open K, relayout.
+  // "!go K": store the open note when the editor has the focus, hold off the
+  // store at the editor's coming loss of focus, K into the history and the keyword box, focus there, open K, relayout.
   std::function<void(const std::string& keyword)> jumpToKeyword;
 
   // Operating-system effects; platformEffects() fills them with the real ones.

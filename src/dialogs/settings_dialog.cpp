@@ -30,9 +30,9 @@ std::string dataFolderPath(const char* name) { return exePath(name) + kPathSep; 
 
 NameList subFolders(const char* name) {
   std::string folder = dataFolderPath(name);
-  if (pathKind(folder) != 1) createFolder(exePath(name));
+  if (pathKind(folder) != PathKind::Folder) createFolder(exePath(name));
   NameList out;
-  listFolder(folder, out, 0);
+  listFolder(folder, out, ListWhat::Folders);
   return out;
 }
 

@@ -68,7 +68,7 @@ void removeTempFiles(const std::string& folder) {
   // when something is there.
   if (!anyMatch(folder + "~tav*.tmp") && !anyMatch(folder + ".~tav*.tmp")) return;
   std::vector<std::string> names;
-  listFolder(folder, names, 1);
+  listFolder(folder, names, ListWhat::Files);
   for (const std::string& name : names)
     if (isTempFileName(name)) deleteFile(folder + name);
 }

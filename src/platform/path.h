@@ -9,6 +9,9 @@
 
 namespace tav {
 
+// The code page of every text the program keeps (Windows' number for Shift-JIS).
+constexpr unsigned kCodePage = 932;
+
 // Lead bytes of code page 932 double-byte characters.
 inline bool isLeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);

@@ -57,12 +57,14 @@ bool createFolder(const std::string& path);
 bool removeFolder(const std::string& path);  // empty folders only
 bool moveFile(const std::string& from, const std::string& to);  // fails if `to` exists
 
-// 0 nothing there, 1 folder, 2 file. One trailing separator is ignored.
-int pathKind(const std::string& path);
+enum class PathKind { None, Folder, File };
+// What is at path. One trailing separator is ignored.
+PathKind pathKind(const std::string& path);
 
-// Appends names (no paths) in the file system's order: mode 0 sub-folders
-// (without "." and ".."), mode 1 files. A missing folder appends nothing.
-void listFolder(const std::string& folder, std::vector<std::string>& out, int mode);
+// Appends names (no paths) in the file system's order: the sub-folders
+// (without "." and "..") or the files. A missing folder appends nothing.
+enum class ListWhat { Folders, Files };
+void listFolder(const std::string& folder, std::vector<std::string>& out, ListWhat what);
 
 // A file's size and last write time. The time counts 100 ns steps on the
 // clock fileClockNow reads; a stamp is only compared whole.

@@ -96,7 +96,7 @@ void BodyCache::list() {
   listedAt_ = fileClockNow();
   const std::string base = exeDir() + folder_ + kPathSep;
   std::vector<std::string> subs;
-  listFolder(base, subs, 0);
+  listFolder(base, subs, ListWhat::Folders);
   std::vector<std::pair<std::string, FileStamp>> files;
   for (const std::string& sub : subs) {
     if (!isSafeNamePart(sub)) continue;

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "commands/edit_state.h"
+#include "store/edit_state.h"
 
 namespace tav {
 

@@ -1,5 +1,4 @@
-// The program's settings ("init.ini" in ExeDir) and the user-interface state
-// kept beside them for the whole run.
+// The program's settings: the values of "init.ini" in ExeDir.
 #pragma once
 
 #include <string>
@@ -18,20 +17,6 @@ struct Settings {
   int ctrl_T = 1;               // date format of the date insertion (1, 2, 3)
   int sideSize2 = 200;          // keyword list width in pixels
   std::string backup;           // "etc"/backup: YYYYMMDD of the last daily step
-
-  // ---- user-interface state that lives beside the settings
-  bool keyChangeMode = false;
-  int focusMode = 0;
-  bool saveOnExit = true;
-  int listWidth = 0;
-  bool hasSearchText = false;
-  std::string searchText;
-  bool searchAllInList = true;
-  bool matchCase = false;
-  bool saveEnabled = true;
-  bool historyAddEnabled = true;
-  bool inSearch = false;
-  std::string currentDir;
 
   // The data folder in use: "data2" when the key says so, else "data". A
   // hand-edited value such as "../x" must not lead every note path out of ExeDir.

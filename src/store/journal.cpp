@@ -242,7 +242,7 @@ void Journal::removeFile() {
   closeFile();
   batch_.clear();
   last_.clear();
-  if (!folder_.empty() && pathKind(journalPath(folder_)) == 2) {
+  if (!folder_.empty() && pathKind(journalPath(folder_)) == PathKind::File) {
     deleteFile(journalPath(folder_));
     ++fileOps_;
   }
@@ -255,7 +255,7 @@ void Journal::loaded(KeywordIndex& index, bool recover) {
   folder_ = index.folder();
   recovered_ = 0;
   const std::string path = journalPath(folder_);
-  if (!recover || pathKind(path) != 2) return;
+  if (!recover || pathKind(path) != PathKind::File) return;
   std::optional<std::string> text = readWholeFile(path);
   if (!text) return;  // held by another program: left for a later start
   std::vector<std::string> records = readRecords(*text);
@@ -302,7 +302,7 @@ bool Journal::openFile() {
   // A journal left by an earlier run (its save failed, or its index could not
   // be read) is continued; new records must follow its last whole one, not a
   // torn tail, or they could never be read back.
-  if (pathKind(path) == 2) {
+  if (pathKind(path) == PathKind::File) {
     std::optional<std::string> text = readWholeFile(path);
     std::size_t valid = 0;
     if (text) readRecords(*text, &valid);

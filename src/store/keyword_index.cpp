@@ -55,7 +55,7 @@ void KeywordIndex::load(const std::string& folder) {
     createFolder(exeDir() + folder);
     // An index that exists but cannot be read (held by another program) is
     // left alone rather than replaced by an empty one.
-    if (pathKind(path) == 0) writeWholeFile(path, "");
+    if (pathKind(path) == PathKind::None) writeWholeFile(path, "");
     else indexUnreadable_ = true;
     if (journal) journal->loaded(*this, !indexUnreadable_);
     return;
@@ -88,7 +88,7 @@ bool KeywordIndex::save(const std::string& folder) {
   };
   bool ok = true;
   for (auto& e : entries_) {
-    if (e->saveAction() != 1) continue;
+    if (e->saveAction() != IndexEntry::SaveAction::Write) continue;
     // A changed note whose key cannot be a path is not written: a failure,
     // so that no old file is deleted on its account.
     if (!isSafeNoteKey(e->key())) {
@@ -102,7 +102,7 @@ bool KeywordIndex::save(const std::string& folder) {
   // once every new file is safely written.
   if (ok) {
     for (auto& e : entries_)
-      if (e->saveAction() == 0 && ownsFile(e)) deleteFile(notePath(folder, e->key()));
+      if (e->saveAction() == IndexEntry::SaveAction::Delete && ownsFile(e)) deleteFile(notePath(folder, e->key()));
   }
   if (indexUnreadable_) return writeWholeFile(indexPath(folder), rebuildIndexText(folder)) && ok;
   std::string text;
@@ -198,7 +198,7 @@ IndexEntry* KeywordIndex::findByKeyword(std::string_view keyword) {
 
 bool KeywordIndex::keyTaken(const std::string& key) const {
   if (findByKey(key)) return true;
-  return isSafeNoteKey(key) && pathKind(notePath(folder_, key)) != 0;
+  return isSafeNoteKey(key) && pathKind(notePath(folder_, key)) != PathKind::None;
 }
 
 std::string KeywordIndex::uniqueKey(const std::string& subFolder,
@@ -435,12 +435,13 @@ std::size_t KeywordIndex::countMatches(std::string_view query) const {
   return count;
 }
 
-void KeywordIndex::prependToMatches(std::string_view query, std::string_view text) {
+void KeywordIndex::prependToMatches(std::string_view query, std::string_view text,
+                                    std::string_view skipKey) {
   std::vector<IndexEntry*> hits;
   forEachKeywordMatch(query, [&](std::size_t i) { hits.push_back(entries_[i]); });
   JournalBatch batch(journal);
   for (IndexEntry* e : hits) {
-    if (e->status == EntryStatus::Deleted || e->hasKey(currentKey)) continue;
+    if (e->status == EntryStatus::Deleted || e->hasKey(skipKey)) continue;
     if (!e->prependLine(text, folder_)) continue;
     // Written at the next save with the values the index line holds.
     e->status = EntryStatus::Dirty;

@@ -70,9 +70,10 @@ class KeywordIndex {
                                   std::string_view grep, int checkFilter);
   std::size_t countMatches(std::string_view query) const;
   // Puts text as a new first line before the body of every matching live note
-  // except the one with currentKey. Changed notes become Dirty, so the line
-  // reaches their files at the next save.
-  void prependToMatches(std::string_view query, std::string_view text);
+  // except the one with skipKey (the note open in the editor, which takes the
+  // text itself). Changed notes become Dirty, so the line reaches their files
+  // at the next save.
+  void prependToMatches(std::string_view query, std::string_view text, std::string_view skipKey);
 
   // A key not in the index and without a file, made from the stamp (its last
   // four digits are counted up while the key is taken).
@@ -101,7 +102,6 @@ class KeywordIndex {
   const IndexEntry& at(std::size_t i) const { return *entries_[i]; }
   IndexEntry& at(std::size_t i) { return *entries_[i]; }
 
-  std::string currentKey;
   // Where every change is journaled before it is made (none when null); load
   // applies a journal it finds, a successful save removes it.
   Journal* journal = nullptr;

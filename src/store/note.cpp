@@ -253,11 +253,11 @@ bool IndexEntry::keywordEquals(std::string_view text) const {
   return !text.empty() && keyword() == text;
 }
 
-int IndexEntry::saveAction() const {
+IndexEntry::SaveAction IndexEntry::saveAction() const {
   switch (status) {
-    case EntryStatus::Deleted: return 0;
-    case EntryStatus::Dirty: return 1;
-    default: return 2;
+    case EntryStatus::Deleted: return SaveAction::Delete;
+    case EntryStatus::Dirty: return SaveAction::Write;
+    default: return SaveAction::Leave;
   }
 }
 

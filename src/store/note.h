@@ -112,8 +112,9 @@ struct IndexEntry {
   // Is the keyword byte for byte text (never for an empty text)?
   bool keywordEquals(std::string_view text) const;
 
-  // 0 delete the file, 1 write it, 2 leave it.
-  int saveAction() const;
+  // What a save does with the note file.
+  enum class SaveAction { Delete, Write, Leave };
+  SaveAction saveAction() const;
 
   // The body, reading it from the note file below folder on first use; the
   // empty text for a Deleted entry; nullptr when the file cannot be read or the

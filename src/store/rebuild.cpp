@@ -60,13 +60,13 @@ std::string rebuildIndexText(const std::string& folder) {
   std::string base = exeDir() + folder;
   base += kPathSep;
   std::vector<std::string> subs;
-  listFolder(base, subs, 0);
+  listFolder(base, subs, ListWhat::Folders);
   std::string out;
   for (const std::string& sub : subs) {
     std::string dir = base + sub;
-    if (!isSafeNamePart(sub) || pathKind(dir) != 1) continue;  // never list what no key can name
+    if (!isSafeNamePart(sub) || pathKind(dir) != PathKind::Folder) continue;  // never list what no key can name
     std::vector<std::string> files;
-    listFolder(dir, files, 1);
+    listFolder(dir, files, ListWhat::Files);
     for (const std::string& file : files) {
       if (isTempFileName(file)) continue;  // a save cut short, not a note
       // A name that cannot be part of a key (a comma, a line break, a device
@@ -81,7 +81,7 @@ std::string rebuildIndexText(const std::string& folder) {
 void rebuildIndex(const std::string& folder, KeywordIndex& index, const std::string& dataFolder,
                   const AfterRebuild& afterReload) {
   std::string base = exeDir() + folder;
-  if (pathKind(base) != 1) createFolder(base);
+  if (pathKind(base) != PathKind::Folder) createFolder(base);
   writeWholeFile(base + kPathSep + "index2.txt", rebuildIndexText(folder));
   index.clear();
   index.load(dataFolder);
@@ -106,7 +106,7 @@ void removeStaleTempFiles() {
     std::string base = exeDir() + data + kPathSep;
     removeTempFiles(base);
     std::vector<std::string> subs;
-    listFolder(base, subs, 0);
+    listFolder(base, subs, ListWhat::Folders);
     for (const std::string& sub : subs) removeTempFiles(base + sub + kPathSep);
   }
 }

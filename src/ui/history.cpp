@@ -37,12 +37,12 @@ int historyStep(int index, std::size_t count, bool forward) {
   return index <= 1 ? -1 : index - 1;
 }
 
-std::string historyKeywordForId(const std::vector<std::string>& texts,
+std::optional<std::string> historyKeywordForId(const std::vector<std::string>& texts,
                                 const std::vector<int>& ids, int id) {
   for (std::size_t p = 0; p < ids.size() && p < texts.size(); ++p) {
     if (ids[p] == id) return texts[p];
   }
-  return "ERR";
+  return std::nullopt;
 }
 
 }  // namespace tav

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,8 @@ std::vector<MenuItem> historyMenuItems(const std::vector<std::string>& texts,
 // new index, or -1 where the step stops (Alt+Left never reaches index 0).
 int historyStep(int index, std::size_t count, bool forward);
 
-// The keyword of the history item with this id, or "ERR" when no entry has it.
-std::string historyKeywordForId(const std::vector<std::string>& texts,
+// The keyword of the history item with this id; nothing when no entry has it.
+std::optional<std::string> historyKeywordForId(const std::vector<std::string>& texts,
                                 const std::vector<int>& ids, int id);
 
 }  // namespace tav

@@ -63,6 +63,9 @@ void buildRows(const LineTable& lines, std::vector<ListRow>& rows);
 std::string rowText(const ListRow& row, const LineTable& lines);
 // Column 1: "" for a header (which marks it everywhere), the key for a note.
 std::string rowKey(const ListRow& row, const LineTable& lines);
+// The most bytes of a row's keyword or key that the list's commands read, as
+// a list control's item text buffer holds them.
+constexpr std::size_t kRowTextMax = 255;
 
 // Type-ahead: the first row from start on (wrapping to the top when wrap is
 // set) whose column-0 text begins with text (partial) or equals it, ASCII

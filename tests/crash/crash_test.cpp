@@ -107,8 +107,7 @@ void runStep(tav::KeywordIndex& idx, tav::Journal& j, const Step& s) {
     }
     case Step::Move: idx.moveNote(s.key, s.newKey, 0); break;
     case Step::Prepend:
-      idx.currentKey = s.key;
-      idx.prependToMatches("", s.body);
+      idx.prependToMatches("", s.body, s.key);
       break;
     case Step::Save: idx.save("data"); break;
     case Step::Flush: j.flush(); break;
@@ -215,7 +214,7 @@ void checkRecovered(const Model& expected, const std::string& where) {
   tav::KeywordIndex idx;
   idx.journal = &j;
   idx.load("data");
-  EXPECT_EQ(0, tav::pathKind(tav::journalPath("data"))) << where << " journal left";
+  EXPECT_EQ(tav::PathKind::None, tav::pathKind(tav::journalPath("data"))) << where << " journal left";
   // Read back from the disk once more: the recovered state must have been saved.
   tav::KeywordIndex disk;
   disk.load("data");

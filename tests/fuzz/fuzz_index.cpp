@@ -122,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(n <= index.countMatches(query), "the list never holds more than the keyword matches");
         break;
       }
-      default: index.prependToMatches(fuzzsupport::pick(fdp, 10), fuzzsupport::pick(fdp, 20)); break;
+      default: index.prependToMatches(fuzzsupport::pick(fdp, 10), fuzzsupport::pick(fdp, 20), ""); break;
     }
   }
   for (std::size_t i = 0; i < index.size(); ++i) keys.insert(std::string(index.at(i).key()));

@@ -14,16 +14,17 @@
 
 #include "app/app.h"
 #include "commands/calendar.h"
-#include "commands/insert_wnd.h"
-#include "commands/run_wnd.h"
+#include "win/edit_control.h"
+#include "win/run_commands.h"
 #include "platform/system.h"
 #include "resources/resource.h"
 #include "settings/stamps.h"
 #include "store/note.h"
-#include "store/text_wnd.h"
+#include "win/control_text.h"
 #include "gui_support.h"
 #include "testsupport.h"
-#include "ui/main_wnd.h"
+#include "win/main_controls.h"
+#include "win/state.h"
 
 using tav::app;
 
@@ -126,7 +127,7 @@ TEST_F(Commands, SortFromF5OrCommand50010SortsTheWholeEditor) {
   setEditor("!desc\r\napple\r\ncherry\r\nbanana", 0);
   SetFocus(app().checkButton);
   pump();
-  tav::setStatus(3, "");
+  tav::setStatus(tav::StatusPart::Message, "");
   SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_RUN_COMMANDS, 0), 0);
   pump();
   EXPECT_EQ("cherry\r\nbanana\r\napple\r\n!desc\r\n", editorText());
@@ -156,7 +157,7 @@ TEST_F(Commands, KeywordBoxRunsNoCommandLines) {
   tav::App& a = app();
   SetFocus(a.keywordBox);
   SetWindowTextA(a.keywordBox, kMissing);
-  tav::setStatus(3, "before");
+  tav::setStatus(tav::StatusPart::Message, "before");
   pressKey(a.keywordBox, VK_F5);
   pressKey(a.keywordBox, VK_F4);
   EXPECT_EQ("before", statusText(3));
@@ -210,11 +211,11 @@ TEST_F(Commands, GoStoresTheNoteAndOpensTheKeyword) {
   const std::string edited = "yellow\r\n!go apple";
   setEditor(edited, edited.size());
   pressKey(a.noteEditor, VK_F5);
-  EXPECT_EQ(kApple, a.index.currentKey);
+  EXPECT_EQ(kApple, a.ui.currentKey);
   EXPECT_EQ("apple", tav::windowText(a.keywordBox));
   EXPECT_EQ("red", editorText());
   EXPECT_EQ(a.noteEditor, GetFocus());
-  EXPECT_EQ(3, a.settings.focusMode);
+  EXPECT_EQ(tav::FocusMode::NoteEditor, a.ui.focusMode);
   EXPECT_EQ((std::vector<std::string> {"banana", "apple"}), a.historyList);
   EXPECT_EQ(kChoose, statusText(3));
   const std::string* body = nullptr;
@@ -228,7 +229,7 @@ TEST_F(Commands, GoStoresTheNoteAndOpensTheKeyword) {
   // Without a keyword nothing moves.
   setEditor("red\r\n!go", 6);
   pressKey(a.noteEditor, VK_F5);
-  EXPECT_EQ(kApple, a.index.currentKey);
+  EXPECT_EQ(kApple, a.ui.currentKey);
   EXPECT_EQ("red\r\n!go", editorText());
   EXPECT_EQ(kChoose, statusText(3));
 }

@@ -36,6 +36,13 @@ void key(HWND w, WPARAM vk) {
   pump();
 }
 
+void openKeyword(const std::string& keyword) {
+  HWND box = app().keywordBox;
+  SetFocus(box);
+  SetWindowTextA(box, keyword.c_str());
+  key(box, VK_RETURN);
+}
+
 void type(HWND w, const std::string& text) {
   for (char c : text) {
     SHORT vk = VkKeyScanA(c);
@@ -170,7 +177,7 @@ void MainWindowTest::start(const std::vector<Seed>& seeds) {
 
 void MainWindowTest::TearDown() {
   if (main_ && IsWindow(main_)) {
-    app().settings.saveOnExit = false;
+    app().ui.saveOnExit = false;
     SendMessageA(main_, WM_CLOSE, 0, 0);
   }
   pump();

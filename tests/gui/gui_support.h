@@ -23,6 +23,10 @@ std::string statusText(int part);
 // does for real keys.
 void key(HWND w, WPARAM vk);
 
+// Focuses the keyword box, puts keyword in it and presses Enter: a note
+// opens, a list shows or a new note starts.
+void openKeyword(const std::string& keyword);
+
 // Key down, the character the keyboard gives, key up: as typing does.
 void type(HWND w, const std::string& text);
 

@@ -71,7 +71,7 @@ TEST_F(JournalWindow, PausedTypingSurvivesACrashAndExitWithoutSavingDiscardsIt) 
   SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_EXIT_WITHOUT_SAVE, 0), 0);
   tavgui::pump();
   main_ = nullptr;
-  EXPECT_EQ(0, tav::pathKind(dir_.path("data\\journal.dat")));
+  EXPECT_EQ(tav::PathKind::None, tav::pathKind(dir_.path("data\\journal.dat")));
   EXPECT_EQ("<k>バナナ,</k><f>11</f><c>0</c><n>yellow ripe</n>", note());
 }
 

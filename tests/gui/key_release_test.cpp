@@ -13,7 +13,8 @@
 
 #include "app/app.h"
 #include "ui/layout.h"
-#include "ui/main_wnd.h"
+#include "win/main_controls.h"
+#include "win/state.h"
 #include "gui_support.h"
 
 using tav::app;
@@ -78,7 +79,7 @@ void expectLaidOut(HWND main) {
   RECT rc;
   GetClientRect(main, &rc);
   int side = a.settings.sideSize2;
-  tav::MainLayout l = tav::layoutMain(rc.right, rc.bottom, a.settings.listWidth, side);
+  tav::MainLayout l = tav::layoutMain(rc.right, rc.bottom, a.ui.listWidth, side);
   struct Want {
     HWND w;
     tav::Rect r;
@@ -93,7 +94,7 @@ void expectLaidOut(HWND main) {
     EXPECT_EQ(want.r, got) << "control " << GetDlgCtrlID(want.w) << " at " << r.left << ","
                            << r.top << " " << got.w << "x" << got.h;
   }
-  EXPECT_EQ(a.settings.listWidth, SendMessageA(a.keywordList, LVM_GETCOLUMNWIDTH, 0, 0));
+  EXPECT_EQ(a.ui.listWidth, SendMessageA(a.keywordList, LVM_GETCOLUMNWIDTH, 0, 0));
   EXPECT_EQ(0, SendMessageA(a.keywordList, LVM_GETCOLUMNWIDTH, 1, 0));
   RECT bar = childRect(main, a.statusBar);
   EXPECT_EQ(0, bar.left);
@@ -143,7 +144,7 @@ TEST_F(KeyRelease, ListingTheSameAgainShowsTheSameAndWhatMovedIsPutBack) {
   SendMessageA(a.keywordList, LVM_SETCOLUMNWIDTH, 0, 60);
   SendMessageA(a.keywordList, LVM_SETCOLUMNWIDTH, 1, 40);
   MoveWindow(a.keywordBox, 0, 100, 50, 25, TRUE);
-  tav::setStatus(3, "編集");
+  tav::setStatus(tav::StatusPart::Message, "編集");
   releaseKey("表");
   EXPECT_EQ("一覧表示", statusText(3));
   expectLaidOut(main_);

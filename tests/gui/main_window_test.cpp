@@ -16,7 +16,7 @@
 #include "app/app.h"
 #include "resources/resource.h"
 #include "store/note.h"
-#include "store/text_wnd.h"
+#include "win/control_text.h"
 #include "ui/open_keyword.h"
 #include "gui_support.h"
 #include "testsupport.h"
@@ -67,14 +67,14 @@ TEST_F(MainWindow, TypingNarrowsTheListOnEveryKeyRelease) {
                                       std::string("banana|") + kB1}),
             listRows());
   EXPECT_EQ("一覧表示", statusText(3));
-  EXPECT_EQ(a.settings.sideSize2, a.settings.listWidth);
+  EXPECT_EQ(a.settings.sideSize2, a.ui.listWidth);
   type(a.keywordBox, "p");
   EXPECT_EQ(3u, listRows().size());
   type(a.keywordBox, "r");
   EXPECT_EQ((std::vector<std::string>{"default|", std::string("apricot|") + kA2}), listRows());
   type(a.keywordBox, "x");
   EXPECT_TRUE(listRows().empty());
-  EXPECT_EQ(a.settings.sideSize2, a.settings.listWidth);  // an empty result keeps the width
+  EXPECT_EQ(a.settings.sideSize2, a.ui.listWidth);  // an empty result keeps the width
 }
 
 // Every letter typed in the list selected row 0, a header row.
@@ -105,10 +105,10 @@ TEST_F(MainWindow, EnterOnOneMatchOpensItWithCaretAndCheckMark) {
   EXPECT_EQ("apricot", tav::windowText(a.keywordBox));
   EXPECT_EQ(BST_CHECKED, SendMessageA(a.checkButton, BM_GETCHECK, 0, 0));
   EXPECT_EQ(a.noteEditor, GetFocus());
-  EXPECT_EQ(0, a.settings.listWidth);
+  EXPECT_EQ(0, a.ui.listWidth);
   EXPECT_EQ("編集", statusText(3));
   EXPECT_EQ(kA2, statusText(0));
-  EXPECT_EQ(kA2, a.index.currentKey);
+  EXPECT_EQ(kA2, a.ui.currentKey);
   ASSERT_FALSE(a.historyList.empty());
   EXPECT_EQ("apr", a.historyList.back());  // the typed text, not the note's keyword
 
@@ -144,7 +144,7 @@ TEST_F(MainWindow, EnterOnSeveralListsThemAndAClickOpensARow) {
   pump();
   EXPECT_EQ("recipe\r\nflour", tav::windowText(a.noteEditor));
   EXPECT_EQ("apple,pie", tav::windowText(a.keywordBox));
-  EXPECT_EQ(kA1, a.index.currentKey);
+  EXPECT_EQ(kA1, a.ui.currentKey);
 }
 
 TEST_F(MainWindow, NewNoteReachesTheIndexOnlyWithText) {
@@ -155,7 +155,7 @@ TEST_F(MainWindow, NewNoteReachesTheIndexOnlyWithText) {
   key(a.keywordBox, VK_RETURN);
   EXPECT_EQ("新規", statusText(3));
   EXPECT_EQ(a.noteEditor, GetFocus());
-  std::string key1 = a.index.currentKey;
+  std::string key1 = a.ui.currentKey;
   EXPECT_EQ(0u, key1.find("default/"));
   EXPECT_EQ(8u + 18u, key1.size());
   SetFocus(a.keywordBox);  // leaving an empty new note stores nothing
@@ -173,7 +173,7 @@ TEST_F(MainWindow, NewNoteReachesTheIndexOnlyWithText) {
   std::string key2(a.index.at(0).key());
   // The keyword box cleared the editor and forgot the note.
   EXPECT_EQ("", tav::windowText(a.noteEditor));
-  EXPECT_EQ("", a.index.currentKey);
+  EXPECT_EQ("", a.ui.currentKey);
 
   close();
   EXPECT_EQ("<k>shopping,</k><f>4</f><c>0</c><n>milk</n>", file("data\\" + key2));
@@ -189,8 +189,8 @@ TEST_F(MainWindow, NewNoteGoesToTheSubFolderOfItsFirstField) {
   SetFocus(a.keywordBox);
   SetWindowTextA(a.keywordBox, "memo,cherry");
   key(a.keywordBox, VK_RETURN);
-  EXPECT_EQ(0u, a.index.currentKey.find("memo/"));
-  EXPECT_EQ("memo", a.settings.currentDir);
+  EXPECT_EQ(0u, a.ui.currentKey.find("memo/"));
+  EXPECT_EQ("memo", a.ui.currentDir);
 }
 
 TEST_F(MainWindow, EmptyingANoteDeletesItAtTheNextSave) {
@@ -199,7 +199,7 @@ TEST_F(MainWindow, EmptyingANoteDeletesItAtTheNextSave) {
   SetFocus(a.keywordBox);
   SetWindowTextA(a.keywordBox, "banana");
   key(a.keywordBox, VK_RETURN);
-  ASSERT_EQ(kB1, a.index.currentKey);
+  ASSERT_EQ(kB1, a.ui.currentKey);
   SetWindowTextA(a.noteEditor, "");
   SetFocus(a.keywordBox);
   type(a.keywordBox, "n");
@@ -227,7 +227,7 @@ TEST_F(MainWindow, KeyChangeRefilesTheNoteUnderTheEditedKeyword) {
   SetWindowTextA(a.keywordBox, "plantain");
   SendMessageA(a.keywordBox, WM_KEYDOWN, VK_RETURN, 1);
   pump();
-  EXPECT_FALSE(a.settings.keyChangeMode);
+  EXPECT_FALSE(a.ui.keyChangeMode);
   EXPECT_EQ("plantain", keywordOf(kB1));
   EXPECT_EQ(3u, a.index.size());
 }
@@ -244,7 +244,7 @@ TEST_F(MainWindow, CheckFilterNarrowsAndReopens) {
                reinterpret_cast<LPARAM>(a.checkFilter));
   pump();
   // Only the checked note matches: it opens at once.
-  EXPECT_EQ(kA2, a.index.currentKey);
+  EXPECT_EQ(kA2, a.ui.currentKey);
 
   SetFocus(a.keywordBox);
   SetWindowTextA(a.keywordBox, "");
@@ -263,7 +263,7 @@ TEST_F(MainWindow, CheckFilterNarrowsAndReopens) {
   key(a.keywordBox, VK_RETURN);
   (void)box;
   EXPECT_EQ(3u, a.index.size());
-  EXPECT_EQ("", a.index.currentKey);
+  EXPECT_EQ("", a.ui.currentKey);
 }
 
 TEST_F(MainWindow, CommaFieldKeysAndEscape) {
@@ -533,7 +533,7 @@ TEST_F(MainWindow, SplitterTakesTheListWidthWhereTheButtonIsReleased) {
   SetFocus(a.keywordBox);
   SetWindowTextA(a.keywordBox, "");
   type(a.keywordBox, "a");
-  ASSERT_EQ(200, a.settings.listWidth);
+  ASSERT_EQ(200, a.ui.listWidth);
   HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
   HCURSOR sizeWE = LoadCursorA(nullptr, IDC_SIZEWE);
 
@@ -547,7 +547,7 @@ TEST_F(MainWindow, SplitterTakesTheListWidthWhereTheButtonIsReleased) {
   SendMessageA(main_, WM_LBUTTONUP, 0, MAKELPARAM(300, 100));
   EXPECT_EQ(nullptr, GetCapture());
   EXPECT_EQ(300, a.settings.sideSize2);
-  EXPECT_EQ(300, a.settings.listWidth);
+  EXPECT_EQ(300, a.ui.listWidth);
   EXPECT_EQ(300, childRect(main_, a.keywordList).right);
   EXPECT_EQ(305, childRect(main_, a.noteEditor).left);
   EXPECT_EQ(300, SendMessageA(a.keywordList, LVM_GETCOLUMNWIDTH, 0, 0));
@@ -556,19 +556,19 @@ TEST_F(MainWindow, SplitterTakesTheListWidthWhereTheButtonIsReleased) {
   SendMessageA(main_, WM_MOUSEMOVE, 0, MAKELPARAM(301, 100));
   SendMessageA(main_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(301, 100));
   SendMessageA(main_, WM_LBUTTONUP, 0, MAKELPARAM(10, 100));
-  EXPECT_EQ(300, a.settings.listWidth);
+  EXPECT_EQ(300, a.ui.listWidth);
 
   // With the list hidden the edge never offers the resize cursor.
   SetWindowTextA(a.keywordBox, "banana");
   key(a.keywordBox, VK_RETURN);
-  ASSERT_EQ(0, a.settings.listWidth);
+  ASSERT_EQ(0, a.ui.listWidth);
   EXPECT_EQ(5, childRect(main_, a.noteEditor).left);
   SetCursor(arrow);
   SendMessageA(main_, WM_MOUSEMOVE, 0, MAKELPARAM(2, 100));
   EXPECT_EQ(arrow, GetCursor());
   SendMessageA(main_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 100));
   SendMessageA(main_, WM_LBUTTONUP, 0, MAKELPARAM(150, 100));
-  EXPECT_EQ(0, a.settings.listWidth);
+  EXPECT_EQ(0, a.ui.listWidth);
   EXPECT_EQ(300, a.settings.sideSize2);
 }
 
@@ -596,14 +596,14 @@ TEST_F(MainWindow, JumpMenuOffersEveryMarkAndMovesTheCaretToTheChosenOne) {
   EXPECT_EQ((std::pair<DWORD, DWORD>{0, 0}), selection(a.noteEditor));
 
   // Ctrl+Shift+O lists the search words, and nothing while there are none.
-  a.settings.searchText.clear();
+  a.ui.searchText.clear();
   {
     Held ctrl(VK_CONTROL);
     Held shift(VK_SHIFT);
     keyWithMenu(a.noteEditor, 'O', 0);
   }
   EXPECT_FALSE(g_menu.seen);
-  a.settings.searchText = "END,mid";
+  a.ui.searchText = "END,mid";
   {
     Held ctrl(VK_CONTROL);
     Held shift(VK_SHIFT);
@@ -656,15 +656,15 @@ TEST_F(MainWindow, KeyChangeItemsAreEnabledOnlyWhileTheEditorHasTheFocus) {
   // While the search dialog runs, focus moves change nothing.
   SetWindowTextA(a.keywordBox, "banana");
   key(a.keywordBox, VK_RETURN);
-  a.settings.inSearch = true;
+  a.ui.inSearch = true;
   SetFocus(a.keywordBox);
-  a.settings.inSearch = false;
+  a.ui.inSearch = false;
   EXPECT_FALSE(grayed(IDM_CHANGE_KEY));
 
   // "ディレクトリ変更" shows the list and keeps the note attached to its key.
   SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_CHANGE_DIR, 0), 0);
-  EXPECT_TRUE(a.settings.keyChangeMode);
-  EXPECT_EQ(a.settings.sideSize2, a.settings.listWidth);
+  EXPECT_TRUE(a.ui.keyChangeMode);
+  EXPECT_EQ(a.settings.sideSize2, a.ui.listWidth);
 }
 
 TEST_F(MainWindow, RebuildAsksFirstAndRebuildsOnlyOnYes) {
@@ -679,7 +679,7 @@ TEST_F(MainWindow, RebuildAsksFirstAndRebuildsOnlyOnYes) {
   EXPECT_EQ("メッセージ", g_box.caption);
   EXPECT_TRUE(g_box.yes && g_box.no && !g_box.ok && !g_box.cancel);
   EXPECT_FALSE(g_box.hasOwner);
-  EXPECT_EQ(4, a.settings.focusMode);
+  EXPECT_EQ(tav::FocusMode::RebuildAsked, a.ui.focusMode);
   EXPECT_EQ(3u, a.index.size());
 
   commandAnswering(main_, IDM_REBUILD_INDEX, IDYES);

@@ -11,10 +11,10 @@
 #include "app/app.h"
 #include "commands/calendar.h"
 #include "commands/insert.h"
-#include "notewin/note_windows_wnd.h"
+#include "win/note_windows.h"
 #include "resources/resource.h"
 #include "store/note.h"
-#include "store/text_wnd.h"
+#include "win/control_text.h"
 #include "gui_support.h"
 #include "testsupport.h"
 

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "app/app.h"
-#include "dialogs/search_dialog_wnd.h"
+#include "win/search_dialog.h"
 #include "resources/resource.h"
 #include "store/note.h"
-#include "store/text_wnd.h"
+#include "win/control_text.h"
 #include "gui_support.h"
 #include "testsupport.h"
 
@@ -107,14 +107,14 @@ TEST_F(Search, F3StepsThroughTheNoteThenOpensTheNextListedNoteThatHasTheText) {
   NMHDR ret {a.keywordList, tav::kIdKeywordList, static_cast<UINT>(NM_RETURN)};
   SendMessageA(main_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&ret));
   pump();
-  ASSERT_EQ(kPlain, a.index.currentKey);
+  ASSERT_EQ(kPlain, a.ui.currentKey);
   ASSERT_EQ(a.noteEditor, GetFocus());
 
-  a.settings.searchText = "zebra";
+  a.ui.searchText = "zebra";
   // Not in this note; the "nogrep" note is passed over; the third has it.
   answering(pressOk, [&] { keyDown(a.noteEditor, VK_F3); });
   EXPECT_EQ(0, g_seen.count);
-  EXPECT_EQ(kHit, a.index.currentKey);
+  EXPECT_EQ(kHit, a.ui.currentKey);
   EXPECT_EQ("メモ三", tav::windowText(a.keywordBox));
   EXPECT_EQ(3, selectedRow());
   EXPECT_EQ(1, SendMessageA(a.keywordList, LVM_GETSELECTEDCOUNT, 0, 0));
@@ -128,7 +128,7 @@ TEST_F(Search, F3StepsThroughTheNoteThenOpensTheNextListedNoteThatHasTheText) {
   EXPECT_EQ(1, g_seen.count);
   EXPECT_EQ("検索", g_seen.caption);
   EXPECT_EQ("見つかりませんでした", g_seen.staticText);
-  EXPECT_EQ(kHit, a.index.currentKey);
+  EXPECT_EQ(kHit, a.ui.currentKey);
   EXPECT_EQ(3, selectedRow());
   EXPECT_TRUE(IsWindowEnabled(a.noteEditor));
   EXPECT_EQ(a.noteEditor, GetFocus());
@@ -158,9 +158,9 @@ TEST_F(Search, F3StepsThroughTheNoteThenOpensTheNextListedNoteThatHasTheText) {
   EXPECT_EQ("zebra", g_seen.text);
   EXPECT_TRUE(g_seen.allEnabled);
   EXPECT_EQ("日本語", tavgui::statusText(2));
-  EXPECT_EQ(kPlain, a.index.currentKey);
+  EXPECT_EQ(kPlain, a.ui.currentKey);
   EXPECT_EQ((std::pair<std::size_t, std::size_t>{0, 6}), sel(a.noteEditor));
-  a.settings.searchText = "nowhere";
+  a.ui.searchText = "nowhere";
   SetFocus(a.keywordList);
   answering(pressOk, [&] { keyDown(a.keywordList, VK_F3); });
   EXPECT_EQ(1, g_seen.count);
@@ -168,18 +168,18 @@ TEST_F(Search, F3StepsThroughTheNoteThenOpensTheNextListedNoteThatHasTheText) {
   EXPECT_FALSE(IsWindowEnabled(a.noteEditor));
 
   // With the list hidden only the shown note is searched, without a message.
-  a.settings.searchText = "zebra";
+  a.ui.searchText = "zebra";
   SetFocus(a.keywordBox);
   SetWindowTextA(a.keywordBox, "メモ三");
   key(a.keywordBox, VK_RETURN);
-  ASSERT_EQ(0, a.settings.listWidth);
+  ASSERT_EQ(0, a.ui.listWidth);
   answering(pressOk, [&] {
     keyDown(a.noteEditor, VK_F3);
     keyDown(a.noteEditor, VK_F3);
     keyDown(a.noteEditor, VK_F3);
   });
   EXPECT_EQ(0, g_seen.count);
-  EXPECT_EQ(kHit, a.index.currentKey);
+  EXPECT_EQ(kHit, a.ui.currentKey);
 }
 
 TEST_F(Search, CtrlUpAndDownLandExactlyOnTheMarks) {
@@ -211,7 +211,7 @@ TEST_F(Search, CtrlFAsksForTheTextAndOptionsAndSearchesAfterOkOrCancel) {
   SetWindowTextA(a.keywordBox, "検索メモ");
   key(a.keywordBox, VK_RETURN);
   ASSERT_EQ(a.noteEditor, GetFocus());
-  a.settings.searchText = "earlier";
+  a.ui.searchText = "earlier";
   // A selection ending in CR LF is offered without it; OK with "xyz".
   tav::setEditSel(a.noteEditor, 4, 9);
   answering(
@@ -232,12 +232,12 @@ TEST_F(Search, CtrlFAsksForTheTextAndOptionsAndSearchesAfterOkOrCancel) {
   EXPECT_TRUE(g_seen.allChecked);
   EXPECT_FALSE(g_seen.allEnabled);  // the list is hidden
   EXPECT_FALSE(g_seen.caseChecked);
-  EXPECT_EQ("xyz", a.settings.searchText);
-  EXPECT_TRUE(a.settings.matchCase);
+  EXPECT_EQ("xyz", a.ui.searchText);
+  EXPECT_TRUE(a.ui.matchCase);
   EXPECT_EQ("xyz", tavgui::statusText(2));
   EXPECT_EQ((std::pair<std::size_t, std::size_t>{9, 12}), sel(a.noteEditor));
   EXPECT_EQ(a.noteEditor, GetFocus());
-  EXPECT_FALSE(a.settings.inSearch);
+  EXPECT_FALSE(a.ui.inSearch);
 
   // Without a selection the last text is offered; Cancel changes nothing and
   // still searches for it.
@@ -254,8 +254,8 @@ TEST_F(Search, CtrlFAsksForTheTextAndOptionsAndSearchesAfterOkOrCancel) {
       });
   EXPECT_EQ("xyz", g_seen.text);
   EXPECT_TRUE(g_seen.caseChecked);
-  EXPECT_EQ("xyz", a.settings.searchText);
-  EXPECT_TRUE(a.settings.matchCase);
+  EXPECT_EQ("xyz", a.ui.searchText);
+  EXPECT_TRUE(a.ui.matchCase);
   EXPECT_EQ((std::pair<std::size_t, std::size_t>{9, 12}), sel(a.noteEditor));
 
   // The title bar's close button changes nothing either.
@@ -265,7 +265,7 @@ TEST_F(Search, CtrlFAsksForTheTextAndOptionsAndSearchesAfterOkOrCancel) {
               keyDown(a.noteEditor, 'F');
             });
   EXPECT_EQ(1, g_seen.count);
-  EXPECT_EQ("xyz", a.settings.searchText);
+  EXPECT_EQ("xyz", a.ui.searchText);
 }
 
 TEST_F(Search, DialogTemplateAndNamePrompt) {
@@ -349,7 +349,7 @@ TEST_F(Search, F3AcrossNotesKeepsBodiesButNeverAChangedOne) {
     SetFocus(a.keywordList);
   };
   listAll();
-  a.settings.searchText = "新しい";
+  a.ui.searchText = "新しい";
   answering(pressOk, [&] { keyDown(a.keywordList, VK_F3); });
   EXPECT_EQ(1, g_seen.count);
   const std::string cache = file("data\\bodies.dat");
@@ -362,10 +362,10 @@ TEST_F(Search, F3AcrossNotesKeepsBodiesButNeverAChangedOne) {
   tavtest::ageFile(dir_.path("data\\") + kPlain, 600);
   a.index.load(a.settings.dataFolder());
   listAll();
-  a.settings.searchText = "新しい";
+  a.ui.searchText = "新しい";
   answering(pressOk, [&] { keyDown(a.keywordList, VK_F3); });
   EXPECT_EQ(0, g_seen.count);
-  EXPECT_EQ(kPlain, a.index.currentKey);
+  EXPECT_EQ(kPlain, a.ui.currentKey);
   EXPECT_EQ((std::pair<std::size_t, std::size_t>{6, 12}), sel(a.noteEditor));
   EXPECT_NE(std::string::npos, file("data\\bodies.dat").find("ソ表の新しい話"));
 }

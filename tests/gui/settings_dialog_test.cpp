@@ -15,7 +15,7 @@
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "store/note.h"
-#include "store/text_wnd.h"
+#include "win/control_text.h"
 #include "ui/open_keyword.h"
 #include "gui_support.h"
 #include "testsupport.h"
@@ -129,7 +129,7 @@ TEST_F(SettingsDialog, TemplateAndFirstContents) {
   a.dirList = {"仕事,,会議", "私用,"};
   withDialog([&](HWND dlg) {
     // Both data folders exist once it shows.
-    EXPECT_EQ(1, tav::pathKind(dir_.path("data2")));
+    EXPECT_EQ(tav::PathKind::Folder, tav::pathKind(dir_.path("data2")));
     const DWORD lb = LBS_SORT | LBS_NOTIFY;
     const Item expected[] = {
         {IDC_SETTEI_DEFDIR, "Edit", "会議", 74, 7, 92, 12, 0},
@@ -191,7 +191,7 @@ TEST_F(SettingsDialog, TemplateAndFirstContents) {
     click(dlg, IDCANCEL);
   });
   EXPECT_EQ("会議", a.settings.defdir);
-  EXPECT_EQ(1, tav::pathKind(dir_.path("data\\会議")));
+  EXPECT_EQ(tav::PathKind::Folder, tav::pathKind(dir_.path("data\\会議")));
   EXPECT_EQ(a.keywordBox, GetFocus());
 }
 
@@ -206,7 +206,7 @@ TEST_F(SettingsDialog, OkMovesFoldersWithTheirNotesRebuildsAndSwitchesTheDataFol
   SetFocus(a.keywordBox);
   SetWindowTextA(a.keywordBox, "kaigi");
   tavgui::key(a.keywordBox, VK_RETURN);
-  ASSERT_EQ(kaigi, a.index.currentKey);
+  ASSERT_EQ(kaigi, a.ui.currentKey);
 
   withDialog([&](HWND dlg) {
     EXPECT_EQ((Names{"共有"}), items(dlg, IDC_SETTEI_DATA2));
@@ -220,10 +220,10 @@ TEST_F(SettingsDialog, OkMovesFoldersWithTheirNotesRebuildsAndSwitchesTheDataFol
     click(dlg, IDOK);
   });
   EXPECT_EQ("表", a.settings.defdir);
-  EXPECT_EQ(0, tav::pathKind(dir_.path("data\\会議")));
+  EXPECT_EQ(tav::PathKind::None, tav::pathKind(dir_.path("data\\会議")));
   EXPECT_EQ("<k>kaigi,</k><f>0</f><c>0</c><n>議事録</n>", file("data2\\" + kaigi));
-  EXPECT_EQ(1, tav::pathKind(dir_.path("data\\共有")));
-  EXPECT_EQ(1, tav::pathKind(dir_.path("data2\\共有")));
+  EXPECT_EQ(tav::PathKind::Folder, tav::pathKind(dir_.path("data\\共有")));
+  EXPECT_EQ(tav::PathKind::Folder, tav::pathKind(dir_.path("data2\\共有")));
   // Both indexes rebuilt from the files.
   std::string data = file("data\\index2.txt"), data2 = file("data2\\index2.txt");
   EXPECT_EQ(std::string::npos, data.find("会議"));
@@ -231,7 +231,7 @@ TEST_F(SettingsDialog, OkMovesFoldersWithTheirNotesRebuildsAndSwitchesTheDataFol
   EXPECT_NE(std::string::npos, data2.find(kaigi + ",0,0,0,kaigi\n"));
   EXPECT_NE(std::string::npos, data2.find("共有/201101010000030000,0,0,0,shared2\n"));
   // The editor no longer holds a note of a folder that is not in use.
-  EXPECT_EQ("", a.index.currentKey);
+  EXPECT_EQ("", a.ui.currentKey);
   EXPECT_EQ("", tav::windowText(a.noteEditor));
   EXPECT_EQ(a.keywordBox, GetFocus());
   EXPECT_EQ(nullptr, a.index.findByKeyword("kaigi"));
@@ -248,7 +248,7 @@ TEST_F(SettingsDialog, OkMovesFoldersWithTheirNotesRebuildsAndSwitchesTheDataFol
   EXPECT_NE(nullptr, a.index.findByKeyword("kaigi"));
   EXPECT_NE(nullptr, a.index.findByKeyword("shared2"));
   EXPECT_EQ(nullptr, a.index.findByKeyword("soft"));
-  EXPECT_EQ(1, tav::pathKind(dir_.path("data\\ソフト")));
+  EXPECT_EQ(tav::PathKind::Folder, tav::pathKind(dir_.path("data\\ソフト")));
   close();
   EXPECT_NE(std::string::npos, file("init.ini").find("current=data2"));
 }
@@ -294,8 +294,8 @@ TEST_F(SettingsDialog, DirectorySetsSavedChosenAndDeletedEvenTheFirst) {
   ASSERT_EQ(1u, a.dirList.size());
   std::string set = a.dirList[0];
   EXPECT_TRUE(set == "会議と表,,ソフト,会議" || set == "会議と表,,会議,ソフト") << set;
-  EXPECT_EQ(1, tav::pathKind(dir_.path("data\\表")));
-  EXPECT_EQ(0, tav::pathKind(dir_.path("data2\\表")));
+  EXPECT_EQ(tav::PathKind::Folder, tav::pathKind(dir_.path("data\\表")));
+  EXPECT_EQ(tav::PathKind::None, tav::pathKind(dir_.path("data2\\表")));
   close();
   EXPECT_EQ(set + "\n", file("dir.txt"));
 }

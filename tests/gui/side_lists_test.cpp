@@ -14,7 +14,7 @@
 #include "commands/menu_item.h"
 #include "resources/resource.h"
 #include "settings/stamps.h"
-#include "store/text_wnd.h"
+#include "win/control_text.h"
 #include "gui_support.h"
 #include "testsupport.h"
 

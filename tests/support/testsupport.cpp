@@ -54,12 +54,36 @@ TempExeDir::~TempExeDir() {
   if (!dir_.empty()) removeTree(dir_);
 }
 
+DataFolder::DataFolder(const std::string& name, const std::string& suffix)
+    : exe_(suffix), name_(name) {
+  tav::createFolder(exe_.path(name_));
+}
+
+std::string DataFolder::path(const std::string& keyOrName) const {
+  std::string p = exe_.path(name_);
+  if (keyOrName.empty()) return p;
+  p += tav::kPathSep;
+  for (char c : keyOrName) p += c == '/' ? tav::kPathSep : c;  // '/' is never a trail byte
+  return p;
+}
+
+void DataFolder::writeIndex(const std::string& text) const { writeFileBytes(path("index2.txt"), text); }
+
+void DataFolder::writeNote(const std::string& key, const std::string& bytes) const {
+  tav::createFolder(path(key.substr(0, key.find('/'))));
+  writeFileBytes(path(key), bytes);
+}
+
+std::string DataFolder::read(const std::string& keyOrName) const {
+  return readFileBytes(path(keyOrName));
+}
+
 void removeTree(const std::string& folder) {
   std::string base = folder;
   if (!tav::endsWithSeparator(base)) base += tav::kPathSep;
   std::vector<std::string> dirs, files;
-  tav::listFolder(base, dirs, 0);
-  tav::listFolder(base, files, 1);
+  tav::listFolder(base, dirs, tav::ListWhat::Folders);
+  tav::listFolder(base, files, tav::ListWhat::Files);
   for (const auto& f : files) {
 #ifdef _WIN32
     SetFileAttributesA((base + f).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -137,7 +161,7 @@ void setReadOnly(const std::string& path, bool readOnly) {
 
 std::vector<std::string> filesIn(const std::string& folder) {
   std::vector<std::string> out;
-  tav::listFolder(folder, out, 1);
+  tav::listFolder(folder, out, tav::ListWhat::Files);
   std::sort(out.begin(), out.end());
   return out;
 }

@@ -23,6 +23,26 @@ class TempExeDir {
   std::string saved_;
 };
 
+// A temporary ExeDir with a data folder in it ("data" unless named), for tests
+// of the store and what works on it. Keys are "sub-folder/file", as the index
+// has them.
+class DataFolder {
+ public:
+  explicit DataFolder(const std::string& name = "data", const std::string& suffix = "");
+  // The data folder, or a key's file or any other path inside it.
+  std::string path(const std::string& keyOrName = "") const;
+  const std::string& name() const { return name_; }
+  // Writes "index2.txt", or a note's file (its sub-folder made as needed).
+  void writeIndex(const std::string& text) const;
+  void writeNote(const std::string& key, const std::string& bytes) const;
+  std::string read(const std::string& keyOrName) const;
+  const TempExeDir& exe() const { return exe_; }
+
+ private:
+  TempExeDir exe_;
+  std::string name_;
+};
+
 // Removes a folder and everything below it.
 void removeTree(const std::string& folder);
 

@@ -203,22 +203,22 @@ bool moveFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-int pathKind(const std::string& path) {
+PathKind pathKind(const std::string& path) {
   struct stat st {};
-  if (path.empty() || ::stat(stripOneSeparator(path).c_str(), &st) != 0) return 0;
-  return S_ISDIR(st.st_mode) ? 1 : 2;
+  if (path.empty() || ::stat(stripOneSeparator(path).c_str(), &st) != 0) return PathKind::None;
+  return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
 }
 
-void listFolder(const std::string& folder, std::vector<std::string>& out, int mode) {
-  if (pathKind(folder) != 1) return;
+void listFolder(const std::string& folder, std::vector<std::string>& out, ListWhat what) {
+  if (pathKind(folder) != PathKind::Folder) return;
   DIR* d = ::opendir(folder.c_str());
   if (!d) return;
   std::string base = endsWithSeparator(folder) ? folder : folder + "/";
   while (dirent* e = ::readdir(d)) {
     std::string name = e->d_name;
     if (name == "." || name == "..") continue;
-    bool isDir = pathKind(base + name) == 1;
-    if ((mode == 0) == isDir) out.push_back(name);
+    bool isDir = pathKind(base + name) == PathKind::Folder;
+    if ((what == ListWhat::Folders) == isDir) out.push_back(name);
   }
   ::closedir(d);
 }

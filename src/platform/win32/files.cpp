@@ -171,13 +171,13 @@ bool moveFile(const std::string& from, const std::string& to) {
   return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
-int pathKind(const std::string& path) {
-  if (path.empty()) return 0;
+PathKind pathKind(const std::string& path) {
+  if (path.empty()) return PathKind::None;
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA(stripOneSeparator(path).c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return 0;
+  if (h == INVALID_HANDLE_VALUE) return PathKind::None;
   FindClose(h);
-  return (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 2;
+  return (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
 }
 
 namespace {
@@ -198,14 +198,14 @@ void forEachEntry(const std::string& folder, F f) {
 
 }  // namespace
 
-void listFolder(const std::string& folder, std::vector<std::string>& out, int mode) {
-  if (pathKind(folder) != 1) return;
+void listFolder(const std::string& folder, std::vector<std::string>& out, ListWhat what) {
+  if (pathKind(folder) != PathKind::Folder) return;
   forEachEntry(folder, [&](const WIN32_FIND_DATAA& fd) {
     bool isDir = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     std::string name = fd.cFileName;
     if (isDir) {
-      if (mode == 0 && name != "." && name != "..") out.push_back(name);
-    } else if (mode == 1) {
+      if (what == ListWhat::Folders && name != "." && name != "..") out.push_back(name);
+    } else if (what == ListWhat::Files) {
       out.push_back(name);
     }
   });

@@ -306,20 +306,20 @@ bool moveFile(const std::string& from, const std::string& to) {
   return true;
 }
 
-int pathKind(const std::string& path) {
+PathKind pathKind(const std::string& path) {
   fuzzfs::note(Op::Kind, path);
-  if (path.empty()) return 0;
+  if (path.empty()) return PathKind::None;
   std::string p = path.size() > 1 && endsWithSeparator(path) ? path.substr(0, path.size() - 1) : path;
   fuzzfs::Node* n = fuzzfs::nodeAt(fuzzfs::normal(p));
-  return !n ? 0 : n->folder ? 1 : 2;
+  return !n ? PathKind::None : n->folder ? PathKind::Folder : PathKind::File;
 }
 
-void listFolder(const std::string& folder, std::vector<std::string>& out, int mode) {
+void listFolder(const std::string& folder, std::vector<std::string>& out, ListWhat what) {
   fuzzfs::note(Op::List, folder);
   fuzzfs::Node* n = fuzzfs::nodeAt(fuzzfs::normal(folder));
   if (!n || !n->folder) return;
   fuzzfs::forEachChild(fuzzfs::normal(folder), [&](const std::string& name, fuzzfs::Node& c) {
-    if (c.folder == (mode == 0)) out.push_back(name);
+    if (c.folder == (what == ListWhat::Folders)) out.push_back(name);
   });
 }
 

@@ -82,7 +82,7 @@ TEST(NumberFile, RealFilesAndADotInAFolderName) {
   tavtest::writeFileBytes(dir.path("log.txt"), "contents");
   EXPECT_EQ(tav::numberFile(dir.path("log.txt"), tav::platformFileOps()), 32);
   EXPECT_EQ(tavtest::readFileBytes(dir.path("log001.txt")), "contents");
-  EXPECT_EQ(tav::pathKind(dir.path("log.txt")), 2);
+  EXPECT_EQ(tav::pathKind(dir.path("log.txt")), tav::PathKind::File);
   EXPECT_EQ(tavtest::readFileBytes(dir.path("log.txt")), "");
 
   // The last dot is in the folder: the name goes to a missing folder and fails.
@@ -91,7 +91,7 @@ TEST(NumberFile, RealFilesAndADotInAFolderName) {
   tavtest::writeFileBytes(readme, "keep");
   EXPECT_EQ(tav::numberFile(readme, tav::platformFileOps()), 0);
   EXPECT_EQ(tavtest::readFileBytes(readme), "keep");
-  EXPECT_EQ(tav::pathKind(dir.path("old001.notes")), 0);
+  EXPECT_EQ(tav::pathKind(dir.path("old001.notes")), tav::PathKind::None);
 }
 
 std::optional<std::string> lineFor(const std::string& drive, std::uint64_t freeBytes,

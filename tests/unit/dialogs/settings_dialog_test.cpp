@@ -86,10 +86,10 @@ TEST_F(SettingsOk, MovesUnlistedFoldersWithTheirNotesAndRebuildsBothIndexes) {
   EXPECT_EQ("表", s.defdir);
   EXPECT_EQ("★", s.warp);
   EXPECT_EQ("data2", s.current);
-  EXPECT_EQ(0, tav::pathKind(path("data", "会議")));
+  EXPECT_EQ(tav::PathKind::None, tav::pathKind(path("data", "会議")));
   EXPECT_EQ("<k>kaigi,</k><f>0</f><c>0</c><n>kaigi</n>",
             tavtest::readFileBytes(path("data2", "会議/201101010000000000")));
-  EXPECT_EQ(1, tav::pathKind(path("data", "共有")));  // stayed, nothing lost
+  EXPECT_EQ(tav::PathKind::Folder, tav::pathKind(path("data", "共有")));  // stayed, nothing lost
   EXPECT_NE("", tavtest::readFileBytes(path("data", "共有/201101010000020000")));
   // The unsaved note was written under the old folder before the rebuild.
   EXPECT_NE(std::string::npos, index("data").find("ソフト/201101010000040000,0,0,0,新しい\n"));
@@ -130,7 +130,7 @@ TEST_F(SettingsOk, FailedSaveKeepsUnsavedNotesAndTheFolders) {
   EXPECT_FALSE(r.saved);
   EXPECT_EQ("data", s.current);
   EXPECT_EQ("☆", s.warp);
-  EXPECT_EQ(1, tav::pathKind(path("data", "会議")));
+  EXPECT_EQ(tav::PathKind::Folder, tav::pathKind(path("data", "会議")));
   ASSERT_NE(nullptr, idx.findByKeyword("lost?"));
   EXPECT_EQ(tav::EntryStatus::Dirty, idx.findByKeyword("lost?")->status);
 }

@@ -53,7 +53,7 @@ TEST(Files, AtomicWriteLeavesNoTemporaryFiles) {
   TempExeDir t;
   for (int i = 0; i < 5; ++i) ASSERT_TRUE(tav::writeWholeFile(t.path("x"), std::string(i, 'x')));
   std::vector<std::string> files;
-  tav::listFolder(t.dir(), files, 1);
+  tav::listFolder(t.dir(), files, tav::ListWhat::Files);
   EXPECT_EQ(files, std::vector<std::string>{"x"});
 }
 
@@ -62,11 +62,11 @@ TEST(Files, FailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
   // A folder stands where the file should go: the rename cannot succeed.
   ASSERT_TRUE(tav::createFolder(t.path("target")));
   EXPECT_FALSE(tav::writeWholeFile(t.path("target"), "new"));
-  EXPECT_EQ(tav::pathKind(t.path("target")), 1);
+  EXPECT_EQ(tav::pathKind(t.path("target")), tav::PathKind::Folder);
   // A file in a missing folder cannot be written either.
   EXPECT_FALSE(tav::writeWholeFile(t.path("nofolder") + tav::kPathSep + "f", "x"));
   std::vector<std::string> files;
-  tav::listFolder(t.dir(), files, 1);
+  tav::listFolder(t.dir(), files, tav::ListWhat::Files);
   EXPECT_TRUE(files.empty()) << files.front();
 }
 
@@ -80,7 +80,7 @@ TEST(Files, FileHeldByAnotherProgramIsNotReplaced) {
   hold.release();
   EXPECT_EQ(tavtest::readFileBytes(f), "old contents");
   std::vector<std::string> files;
-  tav::listFolder(t.dir(), files, 1);
+  tav::listFolder(t.dir(), files, tav::ListWhat::Files);
   EXPECT_EQ(files, std::vector<std::string>{"held.txt"});
 }
 
@@ -157,24 +157,24 @@ TEST(Files, FoldersKindsAndListing) {
   ASSERT_TRUE(tav::writeWholeFile(so + tav::kPathSep + "予定.txt", "x"));
   ASSERT_TRUE(tav::writeWholeFile(t.path("file.txt"), "y"));
 
-  EXPECT_EQ(tav::pathKind(so), 1);
-  EXPECT_EQ(tav::pathKind(so + tav::kPathSep), 1) << "one trailing separator is ignored";
-  EXPECT_EQ(tav::pathKind(hyo + tav::kPathSep), 1);
-  EXPECT_EQ(tav::pathKind(t.path("file.txt")), 2);
-  EXPECT_EQ(tav::pathKind(t.path("missing")), 0);
-  EXPECT_EQ(tav::pathKind(""), 0);
+  EXPECT_EQ(tav::pathKind(so), tav::PathKind::Folder);
+  EXPECT_EQ(tav::pathKind(so + tav::kPathSep), tav::PathKind::Folder) << "one trailing separator is ignored";
+  EXPECT_EQ(tav::pathKind(hyo + tav::kPathSep), tav::PathKind::Folder);
+  EXPECT_EQ(tav::pathKind(t.path("file.txt")), tav::PathKind::File);
+  EXPECT_EQ(tav::pathKind(t.path("missing")), tav::PathKind::None);
+  EXPECT_EQ(tav::pathKind(""), tav::PathKind::None);
 
   std::vector<std::string> dirs{"kept"};
-  tav::listFolder(t.dir(), dirs, 0);
+  tav::listFolder(t.dir(), dirs, tav::ListWhat::Folders);
   EXPECT_EQ(sorted(dirs), sorted({"kept", "ソフト", "表"}));
   std::vector<std::string> files;
-  tav::listFolder(t.dir(), files, 1);
+  tav::listFolder(t.dir(), files, tav::ListWhat::Files);
   EXPECT_EQ(files, std::vector<std::string>{"file.txt"});
   std::vector<std::string> inner;
-  tav::listFolder(so + tav::kPathSep, inner, 1);
+  tav::listFolder(so + tav::kPathSep, inner, tav::ListWhat::Files);
   EXPECT_EQ(inner, std::vector<std::string>{"予定.txt"});
   std::vector<std::string> none{"x"};
-  tav::listFolder(t.path("missing"), none, 1);
+  tav::listFolder(t.path("missing"), none, tav::ListWhat::Files);
   EXPECT_EQ(none, std::vector<std::string>{"x"});
 
   EXPECT_TRUE(tav::anyMatch(so + tav::kPathSep + "*.txt"));
@@ -190,14 +190,14 @@ TEST(Files, DeleteAndMove) {
   EXPECT_EQ(tavtest::readFileBytes(t.path("c")), "1");
   EXPECT_TRUE(tav::deleteFile(t.path("c")));
   EXPECT_FALSE(tav::deleteFile(t.path("c")));
-  EXPECT_EQ(tav::pathKind(t.path("c")), 0);
+  EXPECT_EQ(tav::pathKind(t.path("c")), tav::PathKind::None);
 }
 
 TEST(Files, ExeDirEndsWithSeparator) {
   std::string dir = tav::moduleFolder();
   ASSERT_FALSE(dir.empty());
   EXPECT_EQ(dir.back(), tav::kPathSep);
-  EXPECT_EQ(tav::pathKind(dir), 1);
+  EXPECT_EQ(tav::pathKind(dir), tav::PathKind::Folder);
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ TEST(DailyLog, OneFilePerDayAppended) {
 TEST(DailyLog, MissingFolderLosesTheLineQuietly) {
   TempExeDir t;
   tav::appendDailyLog("notepad");
-  EXPECT_EQ(tav::pathKind(t.path("tavolinlog")), 0);
+  EXPECT_EQ(tav::pathKind(t.path("tavolinlog")), tav::PathKind::None);
 }
 
 TEST(Settings, FirstStartWritesTheDefaultsOfEmptyKeysOnly) {
@@ -66,7 +66,7 @@ TEST(Settings, FirstStartWritesTheDefaultsOfEmptyKeysOnly) {
   EXPECT_EQ(ini(t, "ini", "current"), "data");
   EXPECT_EQ(ini(t, "ini", "data"), "<absent>");
   EXPECT_EQ(ini(t, "ini", "EndTime"), "<absent>");
-  EXPECT_EQ(tav::pathKind(t.path("start_end.log")), 0);
+  EXPECT_EQ(tav::pathKind(t.path("start_end.log")), tav::PathKind::None);
 }
 
 TEST(Settings, EmptyValueIsRewrittenAndOddValuesAreSafe) {
@@ -90,7 +90,7 @@ TEST(Settings, EndTimeOfTodayLogsNothing) {
   tavtest::writeFileBytes(t.path("init.ini"), "[ini]\r\nEndTime=2011/11/15 08:00:00\r\n");
   tav::Settings s;
   tav::loadSettings(s);
-  EXPECT_EQ(tav::pathKind(t.path("start_end.log")), 0);
+  EXPECT_EQ(tav::pathKind(t.path("start_end.log")), tav::PathKind::None);
   EXPECT_EQ(ini(t, "ini", "EndTime"), "2011/11/15 08:00:00");
   EXPECT_EQ(ini(t, "etc", "backup"), "<absent>");
 }
@@ -147,7 +147,7 @@ TEST(Settings, ReadOnlyFolderOrFileDoesNotCrash) {
   EXPECT_EQ(s.defdir, "default");
   EXPECT_EQ(s.current, "data");
   tav::writeSettingsAtClose(s, "x");
-  EXPECT_EQ(tav::pathKind(t.path("init.ini")), 1);
+  EXPECT_EQ(tav::pathKind(t.path("init.ini")), tav::PathKind::Folder);
 }
 
 // A read-only "init.ini" (here with an empty defdir) is read, never replaced:

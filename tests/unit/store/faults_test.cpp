@@ -25,7 +25,7 @@ class Fault : public ::testing::Test {
   }
   std::vector<std::string> filesIn(const std::string& folder) const {
     std::vector<std::string> out;
-    tav::listFolder(folder, out, 1);
+    tav::listFolder(folder, out, tav::ListWhat::Files);
     return out;
   }
 
@@ -59,7 +59,7 @@ TEST_F(Fault, AtomicSave_NotesFirstIndexLastAndFailedWritesLoseNothing) {
   idx.storeNote("newer", "one", "a/1", 0, false);
   EXPECT_FALSE(idx.save("data"));
   EXPECT_EQ(tavtest::readFileBytes(data("a/1")), "<k>one,</k><f>0</f><c>0</c><n>newer</n>");
-  EXPECT_EQ(tav::pathKind(data("index2.txt")), 1);
+  EXPECT_EQ(tav::pathKind(data("index2.txt")), tav::PathKind::Folder);
   EXPECT_EQ(filesIn(data()), std::vector<std::string>{});
 }
 

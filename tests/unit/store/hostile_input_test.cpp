@@ -41,7 +41,7 @@ TEST_F(HostileInput, HandMadeIndexLinesKeepTheirEntriesAndTwinKeysTheEditedNote)
 
   // The twin's prepended line must not overwrite the edited note.
   idx.storeNote("edited", "first", "b/1", 0, false);
-  idx.prependToMatches("second", "line");
+  idx.prependToMatches("second", "line", "");
   ASSERT_TRUE(idx.save("data"));
   EXPECT_EQ(tavtest::readFileBytes(data("b/1")), "<k>first,</k><f>0</f><c>0</c><n>edited</n>");
   EXPECT_EQ(tavtest::readFileBytes(data("index2.txt")),

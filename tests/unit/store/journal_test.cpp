@@ -66,7 +66,7 @@ class JournalIndex : public ::testing::Test {
     idx.load("data");
   }
   std::string journalFile() const { return tavtest::readFileBytes(tav::journalPath("data")); }
-  bool journalExists() const { return tav::pathKind(tav::journalPath("data")) == 2; }
+  bool journalExists() const { return tav::pathKind(tav::journalPath("data")) == tav::PathKind::File; }
   std::string bodyOf(KeywordIndex& idx, const std::string& key) {
     const std::string* b = nullptr;
     return idx.fetchNote(key, &b, nullptr, nullptr) && b ? *b : "<none>";
@@ -87,8 +87,7 @@ TEST_F(JournalIndex, EveryChangeOfAnAbandonedRunComesBackAtTheNextStart) {
     run.storeNote("first edited", "one", "a/1", 5, false);
     run.storeNote("", "three", "a/3", 0, false);
     run.setChecked("a/2", '0');
-    run.currentKey = "a/1";
-    run.prependToMatches("", "top");
+    run.prependToMatches("", "top", "a/1");
     ASSERT_TRUE(run.moveNote("a/2", "b/9", 0));
     EXPECT_TRUE(journalExists());
   };
@@ -123,8 +122,8 @@ TEST_F(JournalIndex, EveryChangeOfAnAbandonedRunComesBackAtTheNextStart) {
                                                   bodyOf(next, "b/9")}));
   EXPECT_EQ("top\r\nsecond", bodyOf(next, "b/9"));
   EXPECT_EQ(std::vector<std::string>{"index2.txt"}, tavtest::filesIn(data()));
-  EXPECT_EQ(0, tav::pathKind(data("a/3")));
-  EXPECT_EQ(0, tav::pathKind(data("a/2")));
+  EXPECT_EQ(tav::PathKind::None, tav::pathKind(data("a/3")));
+  EXPECT_EQ(tav::PathKind::None, tav::pathKind(data("a/2")));
 }
 
 // Records that name unsafe keys, cannot be parsed or cannot be applied are
@@ -144,7 +143,7 @@ TEST_F(JournalIndex, UnsafeUnparseableAndUnappliableRecordsAreSkipped) {
   EXPECT_EQ("<k>one,</k><f>0</f><c>0</c><n>kept</n>", tavtest::readFileBytes(data("a/1")));
   EXPECT_EQ("a/1,0,0,0,one\na/2,0,1,0,two\na/3,0,0,0,three\n",
             tavtest::readFileBytes(data("index2.txt")));
-  EXPECT_EQ(0, tav::pathKind(tmp.path("evil")));
+  EXPECT_EQ(tav::PathKind::None, tav::pathKind(tmp.path("evil")));
   EXPECT_FALSE(journalExists());
 
   // Nothing but garbage: the folder stays exactly as it was.

@@ -51,8 +51,8 @@ class Store : public ::testing::Test {
 
 TEST_F(Store, FreshFolderGetsAnEmptyIndexAndSavesOneAgain) {
   idx.load("data");
-  EXPECT_EQ(tav::pathKind(data()), 1);
-  EXPECT_EQ(tav::pathKind(data("index2.txt")), 2);
+  EXPECT_EQ(tav::pathKind(data()), tav::PathKind::Folder);
+  EXPECT_EQ(tav::pathKind(data("index2.txt")), tav::PathKind::File);
   EXPECT_EQ(index(), "");
   EXPECT_TRUE(idx.empty());
   EXPECT_TRUE(idx.save("data"));
@@ -91,7 +91,7 @@ TEST_F(Store, SaveWritesChangedNotesDeletesEmptiedOnesAndKeepsOrder) {
   ASSERT_TRUE(idx.saveAndClear("data"));
   EXPECT_TRUE(idx.empty());
   EXPECT_EQ(tavtest::readFileBytes(data("a/1")), "<k>one,</k><f>4</f><c>1</c><n>changed</n>");
-  EXPECT_EQ(tav::pathKind(data("a/2")), 0);
+  EXPECT_EQ(tav::pathKind(data("a/2")), tav::PathKind::None);
   EXPECT_EQ(tavtest::readFileBytes(data("a/3")), "<k>three,</k><f>0</f><c>0</c><n>third</n>");
   EXPECT_EQ(index(), "a/1,4,1,0,one\na/3,0,0,0,three\n");
 }
@@ -292,16 +292,15 @@ TEST_F(Store, PrependToMatchesSkipsTheOpenNoteAndDeletedOnesAndIsSaved) {
   writeNote("a/3", "other");
   idx.load("data");
   idx.storeNote("", "memo gone", "a/2", 0, false);
-  idx.currentKey = "a/1";  // a prefix of a/10, which still gets the line
-  idx.prependToMatches("memo", "stamp");
+  // a/1 is a prefix of a/10, which still gets the line.
+  idx.prependToMatches("memo", "stamp", "a/1");
   ASSERT_TRUE(idx.save("data"));
   EXPECT_EQ(tavtest::readFileBytes(data("a/1")), "<k>memo one,</k><f>2</f><c>1</c><n>one</n>");
   EXPECT_EQ(tavtest::readFileBytes(data("a/10")),
             "<k>memo ten,</k><f>0</f><c>0</c><n>stamp\r\nten</n>");
   EXPECT_EQ(tavtest::readFileBytes(data("a/3")), "other");
 
-  idx.currentKey.clear();
-  idx.prependToMatches("", "all");
+  idx.prependToMatches("", "all", "");
   const std::string* body = nullptr;
   ASSERT_TRUE(idx.fetchNote("a/1", &body, nullptr, nullptr));
   EXPECT_EQ(*body, "all\r\none");
@@ -356,7 +355,7 @@ TEST_F(Store, MoveNoteFilesTheBodyUnderTheNewKey) {
   EXPECT_FALSE(idx.moveNote("a/1", "a/1", 0));  // taken
   ASSERT_TRUE(idx.moveNote("a/1", "b/2", 7));
   ASSERT_TRUE(idx.saveAndClear("data"));
-  EXPECT_EQ(tav::pathKind(data("a/1")), 0);
+  EXPECT_EQ(tav::pathKind(data("a/1")), tav::PathKind::None);
   EXPECT_EQ(tavtest::readFileBytes(data("b/2")), "<k>会議,</k><f>7</f><c>1</c><n>本文</n>");
   EXPECT_EQ(index(), "b/2,7,1,0,会議\n");
 }

@@ -322,7 +322,7 @@ TEST(StoreModel, IndexBehavesLikeThePlainModelUnderRandomOperations) {
         for (const auto& n : m.list) {
           auto f = m.disk.find(n.key);
           if (f == m.disk.end())
-            EXPECT_EQ(tav::pathKind(dataDir + n.key), 0) << where << " " << n.key;
+            EXPECT_EQ(tav::pathKind(dataDir + n.key), tav::PathKind::None) << where << " " << n.key;
           else
             EXPECT_EQ(tavtest::readFileBytes(dataDir + n.key), f->second) << where;
         }

@@ -152,11 +152,11 @@ TEST(IndexEntry, KeyAndKeywordTestsAreExact) {
 
 TEST(IndexEntry, SaveActionFollowsStatus) {
   IndexEntry e;
-  EXPECT_EQ(e.saveAction(), 2);
+  EXPECT_EQ(e.saveAction(), tav::IndexEntry::SaveAction::Leave);
   e.status = EntryStatus::Dirty;
-  EXPECT_EQ(e.saveAction(), 1);
+  EXPECT_EQ(e.saveAction(), tav::IndexEntry::SaveAction::Write);
   e.status = EntryStatus::Deleted;
-  EXPECT_EQ(e.saveAction(), 0);
+  EXPECT_EQ(e.saveAction(), tav::IndexEntry::SaveAction::Delete);
 }
 
 TEST(IndexEntry, KeywordMatchingFoldsAndNeedsEveryWord) {

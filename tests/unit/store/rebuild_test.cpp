@@ -96,8 +96,8 @@ TEST_F(Rebuild, AllIndexesCreatesMissingFoldersReloadsAndCallsTheHook) {
   int calls = 0;
   tav::rebuildAllIndexes(idx, "data", [&] { ++calls; });
   EXPECT_EQ(tavtest::readFileBytes(path("data", "index2.txt")), "a/1,5,0,0,one\n");
-  EXPECT_EQ(tav::pathKind(path("data2")), 1);
-  EXPECT_EQ(tav::pathKind(path("data2", "index2.txt")), 2);
+  EXPECT_EQ(tav::pathKind(path("data2")), tav::PathKind::Folder);
+  EXPECT_EQ(tav::pathKind(path("data2", "index2.txt")), tav::PathKind::File);
   EXPECT_EQ(tavtest::readFileBytes(path("data2", "index2.txt")), "");
   EXPECT_GE(calls, 1);
   ASSERT_EQ(idx.size(), 1u);
@@ -146,7 +146,7 @@ TEST_F(Rebuild, TempFiles_NeverIndexedAndRemovedAtStart) {
   tav::removeStaleTempFiles();
   EXPECT_EQ(tavtest::filesIn(path("data", "g")), (Lines {"1", "~tavern.txt", "~tavkB.tmp"}));
   EXPECT_TRUE(tavtest::filesIn(path("data2", "表")).empty());
-  EXPECT_EQ(tav::pathKind(tmp.path("~tav1_1.tmp")), 0);
+  EXPECT_EQ(tav::pathKind(tmp.path("~tav1_1.tmp")), tav::PathKind::None);
 }
 
 // The menu's rebuild reloaded without saving: every note stored in the run was gone.

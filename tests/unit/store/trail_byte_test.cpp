@@ -34,7 +34,7 @@ TEST(TrailByte, NotesSaveReloadAndRebuildBelowSuchFolders) {
   tav::rebuildAllIndexes(idx, "data");
   EXPECT_EQ(tavtest::readFileBytes(data + sep + "index2.txt"),
             "ソフト/201111150905070000,4,1,0,会議\n");
-  EXPECT_EQ(tav::pathKind(t.path("data2") + sep + "index2.txt"), 2);
+  EXPECT_EQ(tav::pathKind(t.path("data2") + sep + "index2.txt"), tav::PathKind::File);
 }
 
 }  // namespace

@@ -1,0 +1,42 @@
+// The keyword list, the filter box and the check button.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace tav {
+
+LRESULT CALLBACK keywordListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK filterBoxProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK checkButtonProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+void fillList(const std::vector<std::string>& lines);
+void clearList();
+void refreshList();
+// Called at the end of every refreshList when set; the list benchmark
+// times key releases with it. Null in the program.
+extern void (*listRefreshed)();
+int checkFilterNow();
+LRESULT listNotify(NMHDR* hdr);
+// How a list row is opened: by the user, or as the hit of a search across the
+// listed notes, which skips keywords holding "nogrep" and stores nothing while
+// the note replaces the shown one.
+enum class RowOpen { ByUser, SearchHit };
+// The one way a list row becomes the opened note: the first selected row's
+// note is shown and added to the history. A header row opens nothing. An
+// unreadable note is reported and the index rebuilt.
+void openSelectedNote(RowOpen how);
+// The first selected row (-1: none); select that row alone, focused and in sight.
+int selectedListRow();
+void selectOnlyListRow(int row);
+// Keyword and key of a note row, at most 255 bytes each; false for a header
+// row or a row the list does not have.
+bool listedNote(int row, std::string* keyword, std::string* key);
+void setCheckedForListedNotes(char mark);
+// Shown when a listed note's file cannot be read; then the index is rebuilt.
+void rebuildAfterUnreadableNote();
+
+}  // namespace tav

@@ -1,0 +1,125 @@
+// The main window's state: its controls, what the list shows, the side lists,
+// the settings, the index and the journal. One record, reached from every
+// window procedure through app().
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "search/note_bodies.h"
+#include "settings/settings.h"
+#include "store/keyword_index.h"
+#include "ui/list_rows.h"
+
+namespace tav {
+
+// Which pane last took the focus: where the focus returns after a repaint,
+// and what F3, "検索" and several keys do.
+enum class FocusMode {
+  None = 0,
+  KeywordBox = 1,
+  KeywordList = 2,
+  NoteEditor = 3,
+  RebuildAsked = 4,  // until the editor next loses the focus, which then stores nothing
+  FilterBox = 7,
+};
+
+// The run's user-interface state: none of it is written to "init.ini".
+struct UiState {
+  FocusMode focusMode = FocusMode::None;
+  bool keyChangeMode = false;   // "キー変更": the next Enter re-files the open note
+  bool saveOnExit = true;       // cleared by exit without saving
+  int listWidth = 0;            // sideSize2 while the list is shown, 0 while hidden
+  bool hasSearchText = false;
+  std::string searchText;
+  bool searchAllInList = true;
+  bool matchCase = false;
+  bool saveEnabled = true;        // false while history steps show notes
+  bool historyAddEnabled = true;  // false while history steps show notes
+  bool inSearch = false;          // a search moves the focus: no store, no menu change
+  std::string currentDir;         // sub-folder new notes are filed in
+  std::string currentKey;         // key of the note in the editor; empty: none
+};
+
+struct App {
+  HINSTANCE instance = nullptr;
+  HWND main = nullptr;
+  // Controls of the main window (null until they are built).
+  HWND keywordBox = nullptr;
+  HWND noteEditor = nullptr;
+  HWND keywordList = nullptr;
+  HWND filterBox = nullptr;
+  HWND checkButton = nullptr;
+  HWND checkFilter = nullptr;
+  HWND statusBar = nullptr;
+  bool controlsBuilt = false;
+
+  // The main menu and its sub-menus "編集", "履歴" and "ブックマーク".
+  HMENU menu = nullptr;
+  HMENU editMenu = nullptr;
+  HMENU historyMenu = nullptr;
+  HMENU bookmarkMenu = nullptr;
+  HFONT editorFont = nullptr;
+  // The size the rounded window region was made for: a layout at the same
+  // size keeps it instead of making an equal one on every key release.
+  SIZE regionSize {-1, -1};
+
+  // The controls' own window procedures, replaced by our subclasses.
+  WNDPROC keywordBoxOwn = nullptr;
+  WNDPROC noteEditorOwn = nullptr;
+  WNDPROC keywordListOwn = nullptr;
+  WNDPROC filterBoxOwn = nullptr;
+  WNDPROC checkButtonOwn = nullptr;
+
+  // What the keyword list shows: the matching index lines and the rows built
+  // from them (the list is virtual and asks for a row's texts as it draws).
+  LineTable listLines;
+  std::vector<ListRow> listRows;
+  std::vector<const IndexEntry*> listHits;  // reused by every refill
+  HIMAGELIST listImages = nullptr;
+
+  // Side lists, loaded at start and written at close.
+  std::vector<std::string> historyList;  // oldest first
+  std::vector<int> historyIds;           // menu id of each entry (ui/history.h)
+  int historyIndex = -1;
+  std::vector<std::string> bookmarkList;
+  std::vector<std::string> stampList;
+  std::vector<std::string> dirList;
+
+  Settings settings;
+  UiState ui;
+  KeywordIndex index;
+  // The bodies a search across notes reads, for the index load it was opened for.
+  SearchBodies searchBodies;
+  // The index's edit journal and its timer's pacing.
+  Journal journal;
+  JournalPace journalPace;
+
+  std::string commandLineText;
+  bool handoffSeen = false;
+  bool firstActivationDone = false;
+
+  HICON iconDir = nullptr;      // IDI_ICON3: a sub-folder row
+  HICON iconNote = nullptr;     // IDI_ICON4: an unchecked note row
+  HICON iconChecked = nullptr;  // IDI_ICON5: a checked note row
+};
+
+App& app();
+
+// Ids of the main window's controls. Several share an id: the program reaches
+// its controls by handle, never by id. The check filter's id 1 matters: its
+// selection change arrives as WM_COMMAND with id 1 and code 1, which falls to
+// the command handler's last case and re-opens the keyword.
+constexpr int kIdKeywordBox = 1;
+constexpr int kIdNoteEditor = 0;
+constexpr int kIdKeywordList = 1;
+constexpr int kIdFilterBox = 1;
+constexpr int kIdCheckButton = 0;
+constexpr int kIdCheckFilter = 1;
+constexpr int kIdStatusBar = 1;
+
+}  // namespace tav
