@@ -192,13 +192,25 @@ struct Figures {
   int rows = 0;
 };
 
+// A correct list has no horizontal scroll bar: its column is as wide as the
+// client area will be with rows listed, as the keyword list's is.
+void fitBareColumn(HWND list, int rows) {
+  RECT r;
+  GetWindowRect(list, &r);
+  int width = r.right - r.left;
+  if (rows > SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0)) width -= GetSystemMetrics(SM_CXVSCROLL);
+  if (SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0) != width) SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, width);
+}
+
 // The bare list goes from the row count ours started from to the one it
 // ended with, as one LVM_SETITEMCOUNT and a repaint.
 void measureBare(HWND list, int from, int to, Times* t, bool keep) {
+  fitBareColumn(list, from);
   SendMessageA(list, LVM_SETITEMCOUNT, from, 0);
   UpdateWindow(bare.window);
   pump();
   LARGE_INTEGER t0 = now();
+  fitBareColumn(list, to);
   SendMessageA(list, LVM_SETITEMCOUNT, to, 0);
   LARGE_INTEGER t1 = now();
   UpdateWindow(bare.window);
@@ -353,7 +365,7 @@ void breakdown() {
   step("LVM_SETCOLUMN, same width", [&a] {
     LVCOLUMNA c {};
     c.mask = LVCF_WIDTH;
-    c.cx = a.ui.listWidth;
+    c.cx = static_cast<int>(SendMessageA(a.keywordList, LVM_GETCOLUMNWIDTH, 0, 0));
     SendMessageA(a.keywordList, LVM_SETCOLUMNA, 0, reinterpret_cast<LPARAM>(&c));
   });
   step("MoveWindow of the list, same rectangle", [&a] {

@@ -8,9 +8,6 @@
 
 namespace tav {
 
-// Sent by a second instance after it wrote its command line into the title.
-constexpr UINT HANDOFF_MESSAGE = 266;
-
 extern const char* const kMainClass;   // "タボリン"
 extern const char* const kMainTitle;   // "Tavolin"
 extern const char* const kMutexName;   // "_タボリン_Mutex_"

@@ -13,6 +13,10 @@ namespace tav {
 
 void startupHandoff() {
   App& a = app();
+  if (a.ui.busy) {  // long work runs: the hand-off follows when it ends
+    a.ui.handoffWaiting = true;
+    return;
+  }
   if (a.handoffSeen) {
     char title[256] = {0};
     GetWindowTextA(a.main, title, sizeof title);

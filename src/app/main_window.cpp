@@ -25,6 +25,10 @@ LRESULT onActivate() {
 }
 
 LRESULT onClose(HWND w) {
+  if (app().ui.busy) {  // a close asked for by another program: after the work
+    app().ui.closeWaiting = true;
+    return 0;
+  }
   saveAtClose();
   DestroyWindow(w);
   return 0;

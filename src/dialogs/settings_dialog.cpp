@@ -147,7 +147,7 @@ SettingsDialogData settingsDialogStart(const Settings& s, const NameList& dirLis
 }
 
 SettingsOutcome applySettingsDialog(const SettingsDialogData& d, Settings& s,
-                                   KeywordIndex& index) {
+                                   KeywordIndex& index, const Progress& progress) {
   SettingsOutcome out;
   s.defdir = d.defdir;
   s.warp = d.warp;
@@ -160,7 +160,7 @@ SettingsOutcome applySettingsDialog(const SettingsDialogData& d, Settings& s,
   index.clear();
   s.current = d.current;
   out.moved = moveUnlistedFolders(d.dataSide, d.data2Side);
-  if (out.moved) rebuildAllIndexes(index, s.dataFolder());
+  if (out.moved) rebuildAllIndexes(index, s.dataFolder(), {}, progress);
   index.clear();
   index.load(s.dataFolder());
   return out;

@@ -9,6 +9,7 @@
 
 #include "settings/settings.h"
 #include "store/keyword_index.h"
+#include "store/progress.h"
 
 namespace tav {
 
@@ -86,7 +87,8 @@ struct SettingsOutcome {
 // first; both indexes rebuilt when a move was attempted; the index loaded from
 // the folder now in use. When the index cannot be saved, only defdir and warp
 // are taken: the folders, current and the index in memory stay as they were.
+// The rebuilds tell their progress.
 SettingsOutcome applySettingsDialog(const SettingsDialogData& d, Settings& s,
-                                    KeywordIndex& index);
+                                    KeywordIndex& index, const Progress& progress = {});
 
 }  // namespace tav

@@ -403,26 +403,35 @@ void KeywordIndex::forEachKeywordMatch(std::string_view query, Fn&& fn) const {
 
 template <typename Fn>
 void KeywordIndex::forEachListedMatch(std::string_view query, std::string_view grep,
-                                      int checkFilter, Fn&& fn) {
+                                      int checkFilter, const Progress& progress, Fn&& fn) {
+  bool stopped = false;
   forEachKeywordMatch(query, [&](std::size_t i) {
     IndexEntry* e = entries_[i];
-    if (e->status == EntryStatus::Deleted) return;
+    if (stopped || e->status == EntryStatus::Deleted) return;
     if (checkFilter != kAnyCheck && static_cast<std::uint32_t>(checkFilter) != e->checked) return;
-    if (!grep.empty() && !e->bodyContainsAll(grep, folder_)) return;
+    if (!grep.empty()) {
+      if (!progress.step(i, entries_.size())) {
+        stopped = true;
+        return;
+      }
+      if (!e->bodyContainsAll(grep, folder_)) return;
+    }
     fn(e);
   });
 }
 
 std::size_t KeywordIndex::collectMatchEntries(std::string_view query,
                                               std::vector<const IndexEntry*>& out,
-                                              std::string_view grep, int checkFilter) {
-  forEachListedMatch(query, grep, checkFilter, [&](IndexEntry* e) { out.push_back(e); });
+                                              std::string_view grep, int checkFilter,
+                                              const Progress& progress) {
+  forEachListedMatch(query, grep, checkFilter, progress,
+                     [&](IndexEntry* e) { out.push_back(e); });
   return out.size();
 }
 
 std::size_t KeywordIndex::collectMatches(std::string_view query, std::vector<std::string>& out,
                                          std::string_view grep, int checkFilter) {
-  forEachListedMatch(query, grep, checkFilter,
+  forEachListedMatch(query, grep, checkFilter, Progress{},
                      [&](IndexEntry* e) { out.emplace_back(e->lineView()); });
   return out.size();
 }

@@ -23,6 +23,7 @@
 
 #include "store/journal.h"
 #include "store/note.h"
+#include "store/progress.h"
 #include "store/view_table.h"
 
 namespace tav {
@@ -65,9 +66,12 @@ class KeywordIndex {
   std::size_t collectMatches(std::string_view query, std::vector<std::string>& out,
                              std::string_view grep, int checkFilter);
   // The same filter, giving the entries themselves (no copies): for a list
-  // that asks for its rows' texts only when it draws them.
+  // that asks for its rows' texts only when it draws them. A body filter may
+  // read note files: it tells its progress, and asked to stop it gives the
+  // matches found so far.
   std::size_t collectMatchEntries(std::string_view query, std::vector<const IndexEntry*>& out,
-                                  std::string_view grep, int checkFilter);
+                                  std::string_view grep, int checkFilter,
+                                  const Progress& progress = {});
   std::size_t countMatches(std::string_view query) const;
   // Puts text as a new first line before the body of every matching live note
   // except the one with skipKey (the note open in the editor, which takes the
@@ -127,6 +131,7 @@ class KeywordIndex {
   // The entries the list shows: keyword match, not deleted, check filter, grep.
   template <typename Fn>
   void forEachListedMatch(std::string_view query, std::string_view grep, int checkFilter,
+                          const Progress& progress,
                           Fn&& fn);
   bool keyTaken(const std::string& key) const;
 

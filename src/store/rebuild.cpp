@@ -54,14 +54,13 @@ void appendLine(std::string& out, const std::string& sub, const std::string& fil
   out += '\n';
 }
 
-}  // namespace
-
-std::string rebuildIndexText(const std::string& folder) {
+// The note files of a folder that the rebuild takes, as "sub-folder/file".
+// Listed before any is read, so that the reading can tell how far it got.
+std::vector<std::string> noteKeysOn(const std::string& folder) {
   std::string base = exeDir() + folder;
   base += kPathSep;
-  std::vector<std::string> subs;
+  std::vector<std::string> subs, keys;
   listFolder(base, subs, ListWhat::Folders);
-  std::string out;
   for (const std::string& sub : subs) {
     std::string dir = base + sub;
     if (!isSafeNamePart(sub) || pathKind(dir) != PathKind::Folder) continue;  // never list what no key can name
@@ -71,33 +70,75 @@ std::string rebuildIndexText(const std::string& folder) {
       if (isTempFileName(file)) continue;  // a save cut short, not a note
       // A name that cannot be part of a key (a comma, a line break, a device
       // name...) would give an entry whose note is never read: leave it out.
-      if (!isSafeNoteKey(sub + "/" + file)) continue;
-      appendLine(out, sub, file, readWholeFile(dir + kPathSep + file));
+      if (isSafeNoteKey(sub + "/" + file)) keys.push_back(sub + "/" + file);
     }
+  }
+  return keys;
+}
+
+// Steps through the notes of one or both data folders.
+struct RebuildSteps {
+  const Progress& progress;
+  std::size_t done = 0, total = 0;
+};
+
+std::string indexTextOf(const std::string& folder, const std::vector<std::string>& keys,
+                        RebuildSteps& steps) {
+  std::string out;
+  for (const std::string& key : keys) {
+    const std::size_t slash = key.find('/');
+    std::string sub = key.substr(0, slash), file = key.substr(slash + 1);
+    appendLine(out, sub, file, readWholeFile(notePath(folder, key)));
+    // A rebuild is never left half-written: a request to stop is not heard.
+    steps.progress.step(++steps.done, steps.total);
   }
   return out;
 }
 
-void rebuildIndex(const std::string& folder, KeywordIndex& index, const std::string& dataFolder,
-                  const AfterRebuild& afterReload) {
+void writeIndexOf(const std::string& folder, const std::vector<std::string>& keys,
+                  RebuildSteps& steps) {
   std::string base = exeDir() + folder;
   if (pathKind(base) != PathKind::Folder) createFolder(base);
-  writeWholeFile(base + kPathSep + "index2.txt", rebuildIndexText(folder));
+  writeWholeFile(base + kPathSep + "index2.txt", indexTextOf(folder, keys, steps));
+}
+
+void reload(KeywordIndex& index, const std::string& dataFolder, const AfterRebuild& afterReload) {
   index.clear();
   index.load(dataFolder);
   if (afterReload) afterReload();
 }
 
+}  // namespace
+
+std::string rebuildIndexText(const std::string& folder, const Progress& progress) {
+  const std::vector<std::string> keys = noteKeysOn(folder);
+  RebuildSteps steps {progress, 0, keys.size()};
+  return indexTextOf(folder, keys, steps);
+}
+
+void rebuildIndex(const std::string& folder, KeywordIndex& index, const std::string& dataFolder,
+                  const AfterRebuild& afterReload) {
+  const std::vector<std::string> keys = noteKeysOn(folder);
+  const Progress none;
+  RebuildSteps steps {none, 0, keys.size()};
+  writeIndexOf(folder, keys, steps);
+  reload(index, dataFolder, afterReload);
+}
+
 void rebuildAllIndexes(KeywordIndex& index, const std::string& dataFolder,
-                       const AfterRebuild& afterReload) {
-  rebuildIndex("data", index, dataFolder, afterReload);
-  rebuildIndex("data2", index, dataFolder, afterReload);
+                       const AfterRebuild& afterReload, const Progress& progress) {
+  const std::vector<std::string> first = noteKeysOn("data"), second = noteKeysOn("data2");
+  RebuildSteps steps {progress, 0, first.size() + second.size()};
+  writeIndexOf("data", first, steps);
+  reload(index, dataFolder, afterReload);
+  writeIndexOf("data2", second, steps);
+  reload(index, dataFolder, afterReload);
 }
 
 void saveAndRebuildAll(KeywordIndex& index, const std::string& dataFolder,
-                       const AfterRebuild& afterReload) {
+                       const AfterRebuild& afterReload, const Progress& progress) {
   index.save(dataFolder);
-  rebuildAllIndexes(index, dataFolder, afterReload);
+  rebuildAllIndexes(index, dataFolder, afterReload, progress);
 }
 
 void removeStaleTempFiles() {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "store/keyword_index.h"
+#include "store/progress.h"
 
 namespace tav {
 
@@ -16,7 +17,7 @@ using AfterRebuild = std::function<void()>;
 // file exactly one level below the folder whose sub-folder and file names can
 // make a key (isSafeNoteKey), in listing order, each ended by
 // LF; "null" for a file that cannot be read, "null2" for one without "<k>".
-std::string rebuildIndexText(const std::string& folder);
+std::string rebuildIndexText(const std::string& folder, const Progress& progress = {});
 
 // Rewrites ExeDir + folder + "index2.txt" (creating the folder when missing),
 // then reloads index from dataFolder (unsaved changes are dropped) and calls
@@ -24,15 +25,16 @@ std::string rebuildIndexText(const std::string& folder);
 void rebuildIndex(const std::string& folder, KeywordIndex& index, const std::string& dataFolder,
                   const AfterRebuild& afterReload = {});
 
-// rebuildIndex for "data", then for "data2".
+// rebuildIndex for "data", then for "data2", with one progress over the
+// notes of both.
 void rebuildAllIndexes(KeywordIndex& index, const std::string& dataFolder,
-                       const AfterRebuild& afterReload = {});
+                       const AfterRebuild& afterReload = {}, const Progress& progress = {});
 
 // Saves the index first, so that nothing stored in this run is lost, then
 // rebuilds both data folders (the menu's rebuild and the one after a note
 // that cannot be read).
 void saveAndRebuildAll(KeywordIndex& index, const std::string& dataFolder,
-                       const AfterRebuild& afterReload = {});
+                       const AfterRebuild& afterReload = {}, const Progress& progress = {});
 
 // Removes what saves cut short by a dying process left behind: the temporary
 // files of atomic writes in ExeDir, the data folders and their sub-folders.

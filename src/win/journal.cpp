@@ -57,6 +57,7 @@ void journalSawEditorMessage(UINT msg) {
 
 void journalTick() {
   App& a = app();
+  if (a.ui.busy) return;
   const std::uint32_t now = GetTickCount();
   if (a.journalPace.snapshotDue(now)) {
     journalEditorText();

@@ -298,11 +298,4 @@ void focusFilterOrKeyword() {
   selectAllAndFocus(GetWindowTextLengthA(a.filterBox) > 0 ? a.filterBox : a.keywordBox);
 }
 
-void rebuildAfterUnreadableNote() {
-  App& a = app();
-  MessageBoxA(nullptr, "異常が発生したため、インデックスを再作成します。", "メッセージ", MB_OK);
-  saveAndRebuildAll(a.index, a.settings.dataFolder(),
-                    [] { selectAllAndFocus(app().keywordBox); });
-}
-
 }  // namespace tav

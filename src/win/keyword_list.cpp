@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "platform/path.h"
+#include "win/busy.h"
 #include "win/main_controls.h"
 #include "win/keyword_box.h"
 #include "win/keyword_list.h"
@@ -15,6 +16,7 @@
 #include "win/search_dialog.h"
 #include "store/text.h"
 #include "win/control_text.h"
+#include "store/rebuild.h"
 #include "ui/open_keyword.h"
 
 namespace tav {
@@ -191,6 +193,7 @@ namespace {
 void showRows() {
   App& a = app();
   buildRows(a.listLines, a.listRows);
+  fitListColumns(a.listRows.size());
   SendMessageA(a.keywordList, LVM_SETITEMCOUNT, a.listRows.size(), 0);
   InvalidateRect(a.keywordList, nullptr, TRUE);
 }
@@ -234,6 +237,7 @@ void replaceRows() {
   buildRows(a.listLines, a.listRows);
   if (a.listRows.size() != before ||
       static_cast<std::size_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) != before) {
+    fitListColumns(a.listRows.size());
     SendMessageA(list, LVM_SETITEMCOUNT, a.listRows.size(),
                  LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
   }
@@ -260,15 +264,24 @@ void refillFromIndex() {
   App& a = app();
   std::string kw = windowText(a.keywordBox);
   std::string grep = windowText(a.filterBox);
-  a.listLines.clear();
   a.listHits.clear();
-  a.index.collectMatchEntries(kw, a.listHits, grep, checkFilterNow());
+  bool stopped = false;
+  if (grep.empty()) {
+    a.index.collectMatchEntries(kw, a.listHits, grep, checkFilterNow());
+  } else {
+    // The first body filter reads the note files. The list may paint
+    // meanwhile, so its lines and rows stay as they are until the end.
+    BusyWork work("本文で絞り込んでいます", BusyWork::Stop::OnEscape);
+    a.index.collectMatchEntries(kw, a.listHits, grep, checkFilterNow(), work.progress());
+    stopped = work.stopped();
+  }
+  a.listLines.clear();
   for (const IndexEntry* e : a.listHits) a.listLines.add(e->lineView());
   a.listHits.clear();
   replaceRows();
   if (a.listLines.empty()) return;
   EnableWindow(a.keywordList, TRUE);
-  setStatus(StatusPart::Message, "一覧表示");
+  setStatus(StatusPart::Message, stopped ? "絞り込みを中止しました" : "一覧表示");
   showList(true);
   a.ui.historyAddEnabled = true;
 }
@@ -341,6 +354,18 @@ void openSelectedNote(RowOpen how) {
   addToHistory(keyword);
   a.ui.historyAddEnabled = true;
   if (hit) a.ui.saveEnabled = true;
+}
+
+void rebuildWithProgress() {
+  App& a = app();
+  BusyWork work("インデックスを再作成しています", BusyWork::Stop::Never);
+  saveAndRebuildAll(a.index, a.settings.dataFolder(), [] { selectAllAndFocus(app().keywordBox); },
+                    work.progress());
+}
+
+void rebuildAfterUnreadableNote() {
+  MessageBoxA(nullptr, "異常が発生したため、インデックスを再作成します。", "メッセージ", MB_OK);
+  rebuildWithProgress();
 }
 
 void setCheckedForListedNotes(char mark) {

@@ -36,6 +36,9 @@ void selectOnlyListRow(int row);
 // row or a row the list does not have.
 bool listedNote(int row, std::string* keyword, std::string* key);
 void setCheckedForListedNotes(char mark);
+// Saves the index, then rebuilds both data folders' indexes from the note
+// files, showing the progress; the keyword box has the focus afterwards.
+void rebuildWithProgress();
 // Shown when a listed note's file cannot be read; then the index is rebuilt.
 void rebuildAfterUnreadableNote();
 

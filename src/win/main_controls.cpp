@@ -121,6 +121,21 @@ void dockStatusBar(HWND main, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+void fitListColumns(std::size_t rows) {
+  HWND list = app().keywordList;
+  RECT rc {};
+  GetClientRect(list, &rc);
+  const bool barNow = (GetWindowLongA(list, GWL_STYLE) & WS_VSCROLL) != 0;
+  const int bar = GetSystemMetrics(SM_CXVSCROLL);
+  int width = rc.right + (barNow ? bar : 0);
+  if (width > 0) {
+    const auto perPage = static_cast<std::size_t>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    if (rows > perPage) width -= bar;
+  }
+  setColumnWidth(list, 0, width < 0 ? 0 : width);
+  setColumnWidth(list, 1, 0);
+}
+
 bool ctrlHeld() { return (GetKeyState(VK_CONTROL) & 0x8000) != 0; }
 bool shiftHeld() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 
@@ -173,6 +188,7 @@ void createMainControls(HWND main) {
   loadIndexWithJournal();
   addColumn(a.keywordList, 0, "キー", 200);
   addColumn(a.keywordList, 1, "キーワード", 0);
+  fitListColumns(0);
   a.listImages = makeListImages();
   SendMessageA(a.keywordList, LVM_SETIMAGELIST, LVSIL_SMALL,
                reinterpret_cast<LPARAM>(a.listImages));
@@ -189,9 +205,8 @@ void layoutMainWindow(HWND main, WPARAM wp, LPARAM lp) {
   RECT rc;
   GetClientRect(main, &rc);
   MainLayout l = layoutMain(rc.right, rc.bottom, a.ui.listWidth, a.settings.sideSize2);
-  setColumnWidth(a.keywordList, 0, a.ui.listWidth);
-  setColumnWidth(a.keywordList, 1, 0);
   moveTo(a.keywordList, l.keywordList);
+  fitListColumns(a.listRows.size());
   moveTo(a.keywordBox, l.keywordBox);
   moveTo(a.filterBox, l.filterBox);
   moveTo(a.checkFilter, l.checkFilter, false);
@@ -223,8 +238,9 @@ void restoreFocusByMode() {
 }
 
 void paintMainWindow(HWND main) {
-  // Every repaint brings the focus back to the pane the user works in.
-  restoreFocusByMode();
+  // Every repaint brings the focus back to the pane the user works in (not
+  // while long work paints, when a focus move could store into the index).
+  if (!app().ui.busy) restoreFocusByMode();
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(main, &ps);
   RECT rc;

@@ -35,8 +35,7 @@ void askRebuild() {
   if (a.ui.focusMode == FocusMode::NoteEditor) saveNote();
   a.ui.focusMode = FocusMode::RebuildAsked;
   if (MessageBoxA(nullptr, "インデックスの再作成をしますか？", "メッセージ", MB_YESNO) == IDYES) {
-    saveAndRebuildAll(a.index, a.settings.dataFolder(),
-                      [] { selectAllAndFocus(app().keywordBox); });
+    rebuildWithProgress();
   }
 }
 

@@ -202,6 +202,7 @@ void startNewNote(const std::string& keyword, const std::string& key, const std:
 
 void saveNote() {
   App& a = app();
+  if (a.ui.busy) return;  // the index is being rebuilt or read; focus moves then store nothing
   closeNoteWindows();
   const UiState& s = a.ui;
   if (!s.saveEnabled || a.ui.currentKey.empty()) return;

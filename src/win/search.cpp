@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "win/busy.h"
 #include "win/main_controls.h"
 #include "win/keyword_list.h"
 #include "win/note_editor.h"
@@ -38,8 +39,12 @@ int findInListedNotes(bool forward, bool fromEditor) {
   static std::vector<int> order;  // kept: a walk over every row then allocates nothing
   walkOrder(static_cast<int>(a.listRows.size()), selectedListRow(), forward, fromEditor, order);
   a.searchBodies.beginWalk(a.index, kBodyRecheckSeconds);
+  // A walk that reads note files (the first after start) takes a while.
+  BusyWork work("ノートを検索しています", BusyWork::Stop::OnEscape);
   std::string keyword, key;
+  std::size_t done = 0;
   for (int r : order) {
+    if (!work.progress().step(done++, order.size())) return kSearchStopped;
     if (!listedNote(r, &keyword, &key) || keyword.find("nogrep") != std::string::npos) continue;
     std::optional<std::string_view> body = a.searchBodies.body(a.index, key);
     if (body && findForward(*body, s.searchText, 0, 0, s.matchCase) >= 0) return r;
@@ -80,7 +85,7 @@ void searchAgain(int fromEditor) {
   if (s.listWidth == 0 || !s.searchAllInList) return;
   int row = findInListedNotes(forward, fromEditor != 0);
   if (row >= 0) openFoundRow(row, forward);
-  else reportNotFound(fromEditor);
+  else if (row != kSearchStopped) reportNotFound(fromEditor);
   // After the answer, so that the user does not wait for it; a failed write
   // only costs the next start's search its speed.
   a.searchBodies.cache().saveIfChanged();

@@ -15,7 +15,9 @@ bool jumpToNearest(HWND editor, std::string_view targets, bool forward, bool sel
 void jumpToNearest(HWND editor, bool forward);
 
 // The listed row whose note holds the whole search text, walking from the
-// selected row in the direction given; -1 when none does.
+// selected row in the direction given; -1 when none does, kSearchStopped
+// when the user stopped a long walk with Esc.
+constexpr int kSearchStopped = -2;
 int findInListedNotes(bool forward, bool fromEditor);
 
 // F3: the search text in the shown note, then on through the listed notes

@@ -4,6 +4,7 @@
 // written back; OK hands everything to applySettingsDialog.
 #include "win/settings_dialog.h"
 
+#include "win/busy.h"
 #include "win/main_controls.h"
 #include "win/keyword_list.h"
 #include "win/note_editor.h"
@@ -197,7 +198,8 @@ void afterFoldersChanged() {
 void applyOk(const SettingsDialogData& d) {
   App& a = app();
   const std::string before = a.settings.dataFolder();
-  SettingsOutcome r = applySettingsDialog(d, a.settings, a.index);
+  BusyWork work("フォルダを移動してインデックスを再作成しています", BusyWork::Stop::Never);
+  SettingsOutcome r = applySettingsDialog(d, a.settings, a.index, work.progress());
   if (!r.saved) setStatus(StatusPart::Message, "保存できませんでした");
   else if (r.moved || a.settings.dataFolder() != before) afterFoldersChanged();
 }

@@ -17,6 +17,9 @@
 
 namespace tav {
 
+// Sent by a second instance after it wrote its command line into the title.
+constexpr UINT HANDOFF_MESSAGE = 266;
+
 // Which pane last took the focus: where the focus returns after a repaint,
 // and what F3, "検索" and several keys do.
 enum class FocusMode {
@@ -43,6 +46,11 @@ struct UiState {
   bool inSearch = false;          // a search moves the focus: no store, no menu change
   std::string currentDir;         // sub-folder new notes are filed in
   std::string currentKey;         // key of the note in the editor; empty: none
+  // Long work runs (BusyWork): the window answers, but stores nothing, moves
+  // no focus, and leaves a hand-off or a close waiting until it ends.
+  bool busy = false;
+  bool handoffWaiting = false;
+  bool closeWaiting = false;
 };
 
 struct App {

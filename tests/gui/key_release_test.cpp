@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,17 @@ std::vector<std::uint32_t> snapshot(HWND main) {
   return shot;
 }
 
+// The keyword column as wide as the list's client area (the vertical scroll
+// bar showing or not), the key column hidden, and no horizontal scroll bar.
+void expectColumnFits() {
+  HWND list = app().keywordList;
+  RECT client;
+  GetClientRect(list, &client);
+  EXPECT_EQ(client.right, SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+  EXPECT_EQ(0, SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0));
+  EXPECT_EQ(0, GetWindowLongA(list, GWL_STYLE) & WS_HSCROLL);
+}
+
 // Every control where the layout puts it, the columns as wide as the layout
 // says and the status bar docked along the bottom.
 void expectLaidOut(HWND main) {
@@ -94,8 +106,7 @@ void expectLaidOut(HWND main) {
     EXPECT_EQ(want.r, got) << "control " << GetDlgCtrlID(want.w) << " at " << r.left << ","
                            << r.top << " " << got.w << "x" << got.h;
   }
-  EXPECT_EQ(a.ui.listWidth, SendMessageA(a.keywordList, LVM_GETCOLUMNWIDTH, 0, 0));
-  EXPECT_EQ(0, SendMessageA(a.keywordList, LVM_GETCOLUMNWIDTH, 1, 0));
+  expectColumnFits();
   RECT bar = childRect(main, a.statusBar);
   EXPECT_EQ(0, bar.left);
   EXPECT_EQ(rc.right, bar.right);
@@ -169,3 +180,25 @@ TEST_F(KeyRelease, ListingTheSameAgainShowsTheSameAndWhatMovedIsPutBack) {
   releaseKey("ソ");
   expectLaidOut(main_);
 }
+
+// A list longer than the window has a vertical scroll bar; the keyword column
+// then leaves room for it instead of bringing a horizontal bar that scrolls
+// nothing (and painted a fragment over the check box below the list).
+TEST_F(KeyRelease, Bug_ALongListGrewAHorizontalScrollBar) {
+  std::vector<Seed> seeds;
+  for (int i = 0; i < 80; ++i) {
+    char key[40];
+    std::snprintf(key, sizeof key, "default/20110101%06d0000", i);
+    seeds.push_back({key, "表計算" + std::to_string(i), 0, false, "本文"});
+  }
+  start(seeds);
+  tav::App& a = app();
+  SetFocus(a.keywordBox);
+  for (const char* text : {"表", "表計算7", "表"}) {
+    releaseKey(text);
+    const bool many = listRows().size() > 40;
+    EXPECT_EQ(many, (GetWindowLongA(a.keywordList, GWL_STYLE) & WS_VSCROLL) != 0) << text;
+    expectColumnFits();
+  }
+}
+

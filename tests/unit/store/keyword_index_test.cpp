@@ -230,6 +230,14 @@ TEST_F(Store, GrepReadsBodiesFoldsAndSkipsNogrepAndUnreadable) {
   EXPECT_EQ(lines("", "alpha,beta"), Lines{"a/1,0,0,0,one"});
   EXPECT_EQ(lines("", "ALPHA"), (Lines{"a/1,0,0,0,one", "a/4,0,0,0,four"}));
   EXPECT_EQ(lines("", "").size(), 4u);  // nogrep and unreadable listed without grep
+
+  // Stopped after the first note (Esc), the filter gives what it found so far.
+  std::vector<const tav::IndexEntry*> hits;
+  int asked = 0;
+  idx.collectMatchEntries("", hits, "ALPHA", KeywordIndex::kAnyCheck,
+                          tav::Progress{[&](std::size_t, std::size_t) { return asked++ == 0; }});
+  ASSERT_EQ(1u, hits.size());
+  EXPECT_EQ("a/1", hits[0]->key());
 }
 
 // ---- fetch and check

@@ -161,3 +161,22 @@ TEST_F(Rebuild, SaveFirst_NotesStoredInTheRunSurvive) {
 }
 
 }  // namespace
+
+// One count over the notes of both data folders, each note once, and a
+// request to stop is not heard: a rebuild is never left half-written.
+TEST_F(Rebuild, ProgressCountsTheNotesOfBothFoldersAndNeverStops) {
+  sub("data", "表");
+  sub("data2", "ソ");
+  for (const char* f : {"1", "2", "3"}) tavtest::writeFileBytes(path("data", std::string("表/") + f), "<k>k,</k><n>b</n>");
+  tavtest::writeFileBytes(path("data2", "ソ/9"), "<k>ソ,</k><n>b</n>");
+  std::vector<std::pair<std::size_t, std::size_t>> steps;
+  tav::Progress stopAtOnce {[&](std::size_t done, std::size_t total) {
+    steps.emplace_back(done, total);
+    return false;
+  }};
+  tav::rebuildAllIndexes(idx, "data", {}, stopAtOnce);
+  const std::vector<std::pair<std::size_t, std::size_t>> want {{1, 4}, {2, 4}, {3, 4}, {4, 4}};
+  EXPECT_EQ(want, steps);
+  EXPECT_EQ(3u, sortedLines(tavtest::readFileBytes(path("data", "index2.txt"))).size());
+  EXPECT_EQ("ソ/9,0,0,0,ソ\n", tavtest::readFileBytes(path("data2", "index2.txt")));
+}
