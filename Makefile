@@ -12,7 +12,7 @@ FUZZ := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := $(patsubst tests/fuzz/fuzz_%.cpp,%,$(wildcard tests/fuzz/fuzz_*.cpp))
 
-.PHONY: all deps host win fuzzers fuzz fuzz-coverage test test-host test-win crash-test run bench dist clean
+.PHONY: all deps host win fuzzers fuzz fuzz-coverage test test-host test-win crash-test run bench dist screenshots clean
 
 all: host win
 
@@ -67,6 +67,10 @@ bench: host win
 
 dist: win
 	@scripts/make-dist $(WIN)
+
+# Retakes the pictures of docs/ from the program as it now is.
+screenshots: win
+	@scripts/screenshots $(WIN) docs
 
 clean:
 	rm -rf $(HOST) $(WIN) $(FUZZ) $(FUZZ)-cov dist

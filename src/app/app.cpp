@@ -38,7 +38,9 @@ bool registerClasses(HINSTANCE instance) {
 HWND createMainWindow(HINSTANCE instance) {
   // The log folder exists by the time anyone can see the window.
   createFolder(exePath("tavolinlog"));
-  return CreateWindowExA(0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+  // The gray the main window paints between its controls must not cover them:
+  // a control uncovered after the main window's repaint would stay gray.
+  return CreateWindowExA(0, kMainClass, kMainTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                          nullptr, instance, nullptr);
 }

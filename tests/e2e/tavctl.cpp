@@ -10,6 +10,9 @@
 //   tavctl status PART         print the text of a part of the status bar
 //   tavctl rows                print the keyword list's rows, "column 0|column 1" a line
 //   tavctl command ID          post a menu command (WM_COMMAND) to the main window
+//   tavctl answer ID           press the button ID (IDOK 1, IDCANCEL 2, IDYES 6,
+//                              IDCLOSE 8, ...) of the program's dialog or message
+//                              box; "close" closes it as its title bar's button does
 //   tavctl expect WHAT VALUE [seconds]
 //                              wait until WHAT ("text NAME", "status PART",
 //                              "focused" or "rows", one argument) prints VALUE
@@ -40,6 +43,31 @@ std::string textOf(HWND w) {
                       5000, &got);
   s.resize(got);
   return s;
+}
+
+// The frontmost visible dialog or message box of the program that has a
+// button with id (any, for id 0), or null.
+HWND programDialog(HWND main, int id) {
+  struct Find {
+    DWORD pid;
+    int id;
+    HWND found;
+  } f {0, id, nullptr};
+  GetWindowThreadProcessId(main, &f.pid);
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* f = reinterpret_cast<Find*>(p);
+        char cls[16] = {0};
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        GetClassNameA(w, cls, sizeof cls);
+        if (pid != f->pid || !IsWindowVisible(w) || std::strcmp(cls, "#32770") != 0) return TRUE;
+        if (f->id != 0 && !GetDlgItem(w, f->id)) return TRUE;
+        f->found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&f));
+  return f.found;
 }
 
 int waitFor(bool present, double seconds) {
@@ -228,6 +256,18 @@ int main(int argc, char** argv) {
   }
   if (cmd == "command" && argc > 2) {
     PostMessageA(w, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), 0), 0);
+    return 0;
+  }
+  if (cmd == "answer" && argc > 2) {
+    const int id = std::atoi(argv[2]);  // 0 for "close"
+    HWND d = programDialog(w, id);
+    for (int i = 0; !d && i < 200; ++i) {  // up to 10 s for it to appear
+      Sleep(50);
+      d = programDialog(w, id);
+    }
+    if (!d) return 1;
+    if (std::strcmp(argv[2], "close") == 0) PostMessageA(d, WM_CLOSE, 0, 0);
+    else PostMessageA(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
     return 0;
   }
   if (cmd == "close") {

@@ -201,4 +201,3 @@ TEST_F(KeyRelease, Bug_ALongListGrewAHorizontalScrollBar) {
     expectColumnFits();
   }
 }
-
