@@ -12,6 +12,8 @@
 #include "win/edit_control.h"
 #include "search/find.h"
 #include "search/note_bodies.h"
+#include "store/match.h"
+#include "store/note.h"
 #include "win/control_text.h"
 
 namespace tav {
@@ -39,10 +41,11 @@ int findInListedNotes(bool forward, bool fromEditor) {
   walkOrder(static_cast<int>(a.listRows.size()), selectedListRow(), forward, fromEditor, order);
   a.searchBodies.beginWalk(a.index, kBodyRecheckSeconds);
   std::string keyword, key;
+  const TextPattern wanted(s.searchText, s.matchCase);
   for (int r : order) {
-    if (!listedNote(r, &keyword, &key) || keyword.find("nogrep") != std::string::npos) continue;
+    if (!listedNote(r, &keyword, &key) || containsText(keyword, kNoGrep, true)) continue;
     std::optional<std::string_view> body = a.searchBodies.body(a.index, key);
-    if (body && findForward(*body, s.searchText, 0, 0, s.matchCase) >= 0) return r;
+    if (body && wanted.in(*body)) return r;
   }
   return -1;
 }
