@@ -398,7 +398,8 @@ void KeywordIndex::forEachKeywordMatch(std::string_view query, Fn&& fn) const {
       continue;
     }
     bool all = true;
-    for (std::size_t w = 1; w < q.words.size() && all; ++w) all = q.words[w].in(slice);
+    for (std::size_t w = 1; w < q.words.size() && all; ++w)
+      all = q.words[w].findInFolded(slice) != TextPattern::npos;
     if (all) fn(row);
     from = starts_[row + 1];
     ++row;

@@ -89,6 +89,20 @@ std::size_t TextPattern::findIn(std::string_view text, std::size_t from) const {
   return next(text, from, known);
 }
 
+std::size_t TextPattern::findInFolded(std::string_view folded, std::size_t from) const {
+  if (bytes_.empty()) return findIn(folded, from);
+  std::size_t known = 0;
+  for (std::size_t p = folded.find(bytes_, from); p != npos; p = folded.find(bytes_, p + 1)) {
+    if (!boundaryAt(folded.data(), known, p)) {
+      known = p + 1;
+      continue;
+    }
+    known = p;
+    if (!openEnd_ || p + bytes_.size() == folded.size()) return p;
+  }
+  return npos;
+}
+
 std::size_t TextPattern::findLastIn(std::string_view text, std::size_t before) const {
   if (before == 0 || bytes_.size() > text.size()) return npos;
   const std::size_t limit = std::min(before - 1, text.size() - bytes_.size());

@@ -29,6 +29,10 @@ class TextPattern {
   // Every hit in order, overlapping ones included; none for an empty pattern.
   std::vector<std::size_t> findAllIn(std::string_view text) const;
   bool in(std::string_view text) const { return findIn(text) != npos; }
+  // findIn over a text folded as foldLower folds (the keyword table), when
+  // case does not matter: the library's fast substring search finds the
+  // candidates.
+  std::size_t findInFolded(std::string_view folded, std::size_t from = 0) const;
   // Is there a hit at p (which need not be a boundary)?
   bool at(std::string_view text, std::size_t p) const;
 
