@@ -64,16 +64,22 @@ std::size_t TextPattern::next(std::string_view text, std::size_t from, std::size
     return from + 1;  // from is a trail byte
   }
   if (n > text.size() - from) return npos;
-  const std::size_t last = text.size() - n;
+  // Candidates are where the first byte (or its capital) is, found with
+  // memchr; the nearer of the two is tried next.
+  const char* end = t + (text.size() - n) + 1;
+  auto seek = [end](const char* at, char c) {
+    const void* hit = at < end ? std::memchr(at, c, static_cast<std::size_t>(end - at)) : nullptr;
+    return hit ? static_cast<const char*>(hit) : end;
+  };
   const char first = bytes_[0], firstOther = other_[0];
-  for (std::size_t p = from; p <= last; ++p) {
-    if (first == firstOther) {
-      const void* hit = std::memchr(t + p, first, last - p + 1);
-      if (!hit) return npos;
-      p = static_cast<std::size_t>(static_cast<const char*>(hit) - t);
-    } else if (t[p] != first && t[p] != firstOther) {
-      continue;
-    }
+  const char* nextFirst = seek(t + from, first);
+  const char* nextOther = firstOther == first ? end : seek(t + from, firstOther);
+  for (;;) {
+    const char* c = std::min(nextFirst, nextOther);
+    if (c == end) return npos;
+    if (c == nextFirst) nextFirst = seek(c + 1, first);
+    else nextOther = seek(c + 1, firstOther);
+    const std::size_t p = static_cast<std::size_t>(c - t);
     if (!boundaryAt(t, known, p)) {
       known = p + 1;  // p is a trail byte, so the next byte starts a character
       continue;
@@ -81,7 +87,6 @@ std::size_t TextPattern::next(std::string_view text, std::size_t from, std::size
     known = p;
     if (matchesFrom(text, p)) return p;
   }
-  return npos;
 }
 
 std::size_t TextPattern::findIn(std::string_view text, std::size_t from) const {
