@@ -131,11 +131,6 @@ std::vector<std::size_t> TextPattern::findAllIn(std::string_view text) const {
   return hits;
 }
 
-std::size_t findText(std::string_view text, std::string_view needle, std::size_t from,
-                     bool matchCase) {
-  return TextPattern(needle, matchCase).findIn(text, from);
-}
-
 bool containsText(std::string_view text, std::string_view needle, bool matchCase) {
   return TextPattern(needle, matchCase).in(text);
 }

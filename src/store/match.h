@@ -38,7 +38,6 @@ class TextPattern {
 
   // The pattern as compared: folded unless case matters.
   const std::string& bytes() const { return bytes_; }
-  bool empty() const { return bytes_.empty(); }
 
  private:
   // Do the bytes from p on match (p being a character boundary)?
@@ -57,9 +56,7 @@ class TextPattern {
   bool openEnd_ = false;
 };
 
-// Shorthands over one-off patterns.
-std::size_t findText(std::string_view text, std::string_view needle, std::size_t from,
-                     bool matchCase);
+// Shorthand for a one-off pattern.
 bool containsText(std::string_view text, std::string_view needle, bool matchCase);
 
 }  // namespace tav

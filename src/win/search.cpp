@@ -41,9 +41,9 @@ int findInListedNotes(bool forward, bool fromEditor) {
   walkOrder(static_cast<int>(a.listRows.size()), selectedListRow(), forward, fromEditor, order);
   a.searchBodies.beginWalk(a.index, kBodyRecheckSeconds);
   std::string keyword, key;
-  const TextPattern wanted(s.searchText, s.matchCase);
+  const TextPattern wanted(s.searchText, s.matchCase), noGrep(kNoGrep, true);
   for (int r : order) {
-    if (!listedNote(r, &keyword, &key) || containsText(keyword, kNoGrep, true)) continue;
+    if (!listedNote(r, &keyword, &key) || noGrep.in(keyword)) continue;
     std::optional<std::string_view> body = a.searchBodies.body(a.index, key);
     if (body && wanted.in(*body)) return r;
   }
