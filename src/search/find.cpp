@@ -1,68 +1,25 @@
 #include "search/find.h"
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "store/match.h"
 #include "store/text.h"
 
 namespace tav {
 
-namespace {
-
-char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-// Does pattern (already folded unless matchCase) occur at p?
-bool occursAt(std::string_view text, std::string_view pattern, std::size_t p, bool matchCase) {
-  if (matchCase) return text.compare(p, pattern.size(), pattern) == 0;
-  for (std::size_t j = 0; j < pattern.size(); ++j) {
-    if (fold(text[p + j]) != pattern[j]) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 long findForward(std::string_view text, std::string_view pattern, std::size_t from,
                  std::size_t offset, bool matchCase) {
   const std::size_t start = from + offset;
-  if (start < from || start > text.size() || pattern.size() > text.size() - start) return -1;
-  if (matchCase) {
-    std::size_t p = text.find(pattern, start);
-    return p == std::string_view::npos ? -1 : static_cast<long>(p);
-  }
-  const std::string folded = foldLower(pattern);
-  if (folded.empty()) return static_cast<long>(start);
-  // Candidates are found by their first byte: memchr for a non-letter, a
-  // two-way test for a letter.
-  const char first = folded[0];
-  const bool letter = first >= 'a' && first <= 'z';
-  const char upper = letter ? static_cast<char>(first - ('a' - 'A')) : first;
-  const std::size_t last = text.size() - folded.size();
-  const char* t = text.data();
-  for (std::size_t p = start; p <= last; ++p) {
-    if (!letter) {
-      const void* hit = std::memchr(t + p, first, last - p + 1);
-      if (!hit) return -1;
-      p = static_cast<std::size_t>(static_cast<const char*>(hit) - t);
-    } else if (t[p] != first && t[p] != upper) {
-      continue;
-    }
-    if (occursAt(text, folded, p, false)) return static_cast<long>(p);
-  }
-  return -1;
+  if (start < from) return -1;
+  std::size_t p = TextPattern(pattern, matchCase).findIn(text, start);
+  return p == TextPattern::npos ? -1 : static_cast<long>(p);
 }
 
 long findBackward(std::string_view text, std::string_view pattern, std::size_t before,
                   bool matchCase) {
-  if (before == 0 || pattern.size() > text.size()) return -1;
-  const std::string folded = matchCase ? std::string(pattern) : foldLower(pattern);
-  std::size_t p = std::min(before - 1, text.size() - folded.size());
-  for (;; --p) {
-    if (occursAt(text, folded, p, matchCase)) return static_cast<long>(p);
-    if (p == 0) return -1;
-  }
+  std::size_t p = TextPattern(pattern, matchCase).findLastIn(text, before);
+  return p == TextPattern::npos ? -1 : static_cast<long>(p);
 }
 
 JumpResult jumpToNearest(const EditState& e, std::string_view targets, bool forward,

@@ -10,11 +10,12 @@
 
 namespace tav {
 
-// Unless matchCase, A-Z compare equal to a-z byte by byte (also the second
-// bytes of double-byte characters, as the grep filter folds them).
+// Both match as TextPattern does (store/match.h): only at character
+// boundaries, and unless matchCase "A"-"Z" equal "a"-"z" where they are
+// characters of their own.
 
 // The lowest p >= from + offset at which pattern occurs; -1 when none does.
-// An empty pattern occurs at every position up to the end of the text.
+// An empty pattern occurs at every character boundary up to the end of the text.
 long findForward(std::string_view text, std::string_view pattern, std::size_t from,
                  std::size_t offset, bool matchCase);
 // The highest p < before at which pattern occurs; -1 when none does.

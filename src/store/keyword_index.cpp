@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "store/match.h"
 #include "store/rebuild.h"
 #include "store/text.h"
 
@@ -22,10 +23,10 @@ std::string indexPath(const std::string& folder) {
 
 }  // namespace
 
-// The query's non-empty words, folded, longest first (the longest is the
-// rarest in practice, so it drives the scan).
+// The query's non-empty words, case-insensitive, longest first (the longest
+// is the rarest in practice, so it drives the scan).
 struct KeywordIndex::QueryWords {
-  std::vector<std::string> words;
+  std::vector<TextPattern> words;
   bool impossible = false;  // a word holds LF, which no keyword does
 
   explicit QueryWords(std::string_view query) {
@@ -34,13 +35,14 @@ struct KeywordIndex::QueryWords {
       std::size_t end = query.find_first_of(", ", start);
       if (end == std::string_view::npos) end = query.size();
       if (end > start) {
-        words.push_back(foldLower(query.substr(start, end - start)));
-        if (words.back().find('\n') != std::string::npos) impossible = true;
+        words.emplace_back(query.substr(start, end - start), false);
+        if (words.back().bytes().find('\n') != std::string::npos) impossible = true;
       }
       start = end + 1;
     }
-    std::stable_sort(words.begin(), words.end(),
-                     [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    std::stable_sort(words.begin(), words.end(), [](const TextPattern& a, const TextPattern& b) {
+      return a.bytes().size() > b.bytes().size();
+    });
   }
 };
 
@@ -338,10 +340,7 @@ void KeywordIndex::refreshTable() const {
     starts_.push_back(static_cast<std::uint32_t>(folded_.size()));
     std::size_t at = folded_.size();
     folded_.append(e->keyword());
-    for (std::size_t i = at; i < folded_.size(); ++i) {
-      char c = folded_[i];
-      if (c >= 'A' && c <= 'Z') folded_[i] = static_cast<char>(c + ('a' - 'A'));
-    }
+    foldLowerInPlace(folded_, at);
     folded_ += '\n';
   }
   starts_.push_back(static_cast<std::uint32_t>(folded_.size()));
@@ -382,19 +381,25 @@ void KeywordIndex::forEachKeywordMatch(std::string_view query, Fn&& fn) const {
   }
   refreshTable();
   // One search over all folded keywords for the longest word; each hit names
-  // its row, whose slice is then checked for the other words.
+  // its row. The fast byte search does not know where characters start, so
+  // the hit counts only if it is one within its keyword (ア holds an "A");
+  // the keyword is then checked for the other words.
   std::string_view table(folded_);
-  const std::string& lead = q.words[0];
+  const TextPattern& lead = q.words[0];
   std::size_t from = 0;
   std::size_t row = 0;
   for (;;) {
-    std::size_t hit = table.find(lead, from);
+    std::size_t hit = table.find(lead.bytes(), from);
     if (hit == std::string_view::npos) break;
     row = rowAt(starts_, row, static_cast<std::uint32_t>(hit));
     std::string_view slice = table.substr(starts_[row], starts_[row + 1] - starts_[row] - 1);
+    if (!lead.at(slice, hit - starts_[row])) {
+      from = hit + 1;
+      continue;
+    }
     bool all = true;
     for (std::size_t w = 1; w < q.words.size() && all; ++w)
-      all = slice.find(q.words[w]) != std::string_view::npos;
+      all = q.words[w].findInFolded(slice) != TextPattern::npos;
     if (all) fn(row);
     from = starts_[row + 1];
     ++row;

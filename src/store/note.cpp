@@ -4,6 +4,7 @@
 
 #include "platform/path.h"
 #include "platform/platform.h"
+#include "store/match.h"
 #include "store/text.h"
 
 namespace tav {
@@ -14,8 +15,6 @@ constexpr std::string_view kOpenBody = "<n>";
 constexpr std::string_view kCloseBody = "</n>";
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-char foldByte(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
 
 bool isDeviceName(std::string_view part) {
   std::size_t dot = part.find('.');
@@ -296,42 +295,16 @@ bool IndexEntry::prependLine(std::string_view text, std::string_view folder) {
 
 bool IndexEntry::keywordMatches(std::string_view query) const {
   std::string_view kw = keyword();
-  return allWords(query, ", ", [&](std::string_view word) {
-    return containsFolded(kw, foldLower(word));
-  });
+  return allWords(query, ", ",
+                  [&](std::string_view word) { return containsText(kw, word, false); });
 }
 
 bool IndexEntry::bodyContainsAll(std::string_view grep, std::string_view folder) {
   if (grep.empty()) return true;
-  if (record.find("nogrep") != std::string::npos) return false;
+  if (containsText(record, kNoGrep, true)) return false;
   const std::string* b = loadBody(folder);
   if (!b) return false;
-  return allWords(grep, ",", [&](std::string_view word) {
-    return containsFolded(*b, foldLower(word));
-  });
-}
-
-bool containsFolded(std::string_view hay, std::string_view needle) {
-  if (needle.empty()) return true;
-  if (hay.size() < needle.size()) return false;
-  const char first = needle[0];
-  const bool letter = first >= 'a' && first <= 'z';
-  const char upper = letter ? static_cast<char>(first - ('a' - 'A')) : first;
-  const std::size_t last = hay.size() - needle.size();
-  const char* h = hay.data();
-  for (std::size_t i = 0; i <= last; ++i) {
-    if (!letter) {
-      const void* p = std::memchr(h + i, first, last - i + 1);
-      if (!p) return false;
-      i = static_cast<std::size_t>(static_cast<const char*>(p) - h);
-    } else if (h[i] != first && h[i] != upper) {
-      continue;
-    }
-    std::size_t j = 1;
-    while (j < needle.size() && foldByte(h[i + j]) == needle[j]) ++j;
-    if (j == needle.size()) return true;
-  }
-  return false;
+  return allWords(grep, ",", [&](std::string_view word) { return containsText(*b, word, false); });
 }
 
 }  // namespace tav

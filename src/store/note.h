@@ -16,6 +16,9 @@
 
 namespace tav {
 
+// A keyword holding this keeps its note out of every search of note bodies.
+inline constexpr std::string_view kNoGrep = "nogrep";
+
 // ---- note keys
 
 // subFolder + "/" + stamp, plus the batch character when it is not 0.
@@ -132,11 +135,5 @@ struct IndexEntry {
   // grep matches; a record holding "nogrep" or an unreadable body does not.
   bool bodyContainsAll(std::string_view grep, std::string_view folder);
 };
-
-// ---- matching helpers shared with the index
-
-// Does hay contain the already lower-cased needle, comparing hay folded to
-// lower case (ASCII letters only, byte by byte)? An empty needle is contained.
-bool containsFolded(std::string_view hay, std::string_view foldedNeedle);
 
 }  // namespace tav

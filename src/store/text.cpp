@@ -134,9 +134,12 @@ void replaceAll(std::string& target, std::string_view find, std::string_view rep
   target.swap(out);
 }
 
-void foldLowerInPlace(std::string& text) {
-  for (char& ch : text)
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + ('a' - 'A'));
+void foldLowerInPlace(std::string& text, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); ++i) {
+    char& ch = text[i];
+    if (isLeadByte(static_cast<unsigned char>(ch))) ++i;  // its trail byte is no letter
+    else if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + ('a' - 'A'));
+  }
 }
 
 std::string foldLower(std::string_view text) {

@@ -44,9 +44,11 @@ std::string restOfLine(std::string_view text, std::size_t offset);
 // Replaces every occurrence of find, left to right, never searching inserted text.
 void replaceAll(std::string& target, std::string_view find, std::string_view replacement);
 
-// ASCII A-Z to a-z, byte by byte (also trail bytes), nothing else changes.
+// "A"-"Z" to "a"-"z" where they are characters of their own; a trail byte
+// that looks like a capital (ア is 83 41) stays, and nothing else changes.
 std::string foldLower(std::string_view text);
-void foldLowerInPlace(std::string& text);
+// The same for the bytes from `from` on, which start a text of their own.
+void foldLowerInPlace(std::string& text, std::size_t from = 0);
 
 // Selected text as the edit control reports it: a selection ending with a
 // line break does not include that CR LF.

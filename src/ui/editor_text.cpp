@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "commands/insert.h"
+#include "store/match.h"
 #include "store/text.h"
 
 namespace tav {
@@ -58,14 +59,10 @@ char jumpLabel(std::size_t k) {
 
 std::vector<JumpItem> jumpMenuItems(std::string_view text, const std::vector<std::string>& words,
                                     bool matchCase) {
-  std::string hay = matchCase ? std::string(text) : foldLower(text);
   std::vector<std::size_t> positions;
   for (const std::string& w : words) {
-    if (w.empty()) continue;
-    std::string needle = matchCase ? w : foldLower(w);
-    for (std::size_t p = hay.find(needle); p != std::string::npos; p = hay.find(needle, p + 1)) {
-      positions.push_back(p);
-    }
+    std::vector<std::size_t> hits = TextPattern(w, matchCase).findAllIn(text);
+    positions.insert(positions.end(), hits.begin(), hits.end());
   }
   std::sort(positions.begin(), positions.end());
   std::vector<JumpItem> items;

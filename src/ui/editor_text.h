@@ -35,8 +35,8 @@ struct JumpItem {
   int id;
 };
 
-// Every occurrence of every word (ASCII case folded unless matchCase), in
-// text order, as menu items.
+// Every occurrence of every word (as TextPattern finds them), in text order,
+// as menu items.
 std::vector<JumpItem> jumpMenuItems(std::string_view text, const std::vector<std::string>& words,
                                     bool matchCase);
 // The label character of the k-th item: 0-9, then A onwards, "_" where a

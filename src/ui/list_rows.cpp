@@ -1,6 +1,6 @@
 #include "ui/list_rows.h"
 
-#include "platform/path.h"
+#include "store/match.h"
 #include "store/text.h"
 #include "ui/open_keyword.h"
 
@@ -83,25 +83,6 @@ std::string rowKey(const ListRow& row, const LineTable& lines) {
   return std::string(keyOf(lines[row.line]));
 }
 
-namespace {
-// Case-insensitive for ASCII letters only: a trail byte that looks like a
-// letter is compared as it is.
-bool startsWithNoCase(std::string_view s, std::string_view prefix, bool whole) {
-  if (s.size() < prefix.size() || (whole && s.size() != prefix.size())) return false;
-  bool trail = false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    unsigned char a = static_cast<unsigned char>(s[i]), b = static_cast<unsigned char>(prefix[i]);
-    if (!trail) {
-      if (a >= 'A' && a <= 'Z') a = static_cast<unsigned char>(a + 32);
-      if (b >= 'A' && b <= 'Z') b = static_cast<unsigned char>(b + 32);
-    }
-    if (a != b) return false;
-    trail = !trail && isLeadByte(a);
-  }
-  return true;
-}
-}  // namespace
-
 int findRow(const std::vector<ListRow>& rows, const LineTable& lines, std::string_view text,
             std::size_t start, bool partial, bool wrap) {
   const std::size_t n = rows.size();
@@ -111,9 +92,11 @@ int findRow(const std::vector<ListRow>& rows, const LineTable& lines, std::strin
     start = 0;
   }
   const std::size_t count = wrap ? n : n - start;
+  const TextPattern typed(text, false);
   for (std::size_t k = 0; k < count; ++k) {
     std::size_t r = (start + k) % n;
-    if (startsWithNoCase(rowText(rows[r], lines), text, !partial)) return static_cast<int>(r);
+    const std::string row = rowText(rows[r], lines);
+    if ((partial || row.size() == text.size()) && typed.at(row, 0)) return static_cast<int>(r);
   }
   return -1;
 }

@@ -68,8 +68,8 @@ std::string rowKey(const ListRow& row, const LineTable& lines);
 constexpr std::size_t kRowTextMax = 255;
 
 // Type-ahead: the first row from start on (wrapping to the top when wrap is
-// set) whose column-0 text begins with text (partial) or equals it, ASCII
-// letters compared without case; -1 when none does.
+// set) whose column-0 text begins with text (partial) or equals it, matched
+// as TextPattern does without case; -1 when none does.
 int findRow(const std::vector<ListRow>& rows, const LineTable& lines, std::string_view text,
             std::size_t start, bool partial, bool wrap);
 

@@ -11,7 +11,7 @@
 #include "win/edit_control.h"
 #include "win/run_commands.h"
 #include "dialogs/bookmarks.h"
-#include "search/find.h"
+#include "store/match.h"
 #include "store/text.h"
 #include "win/control_text.h"
 #include "ui/history.h"
@@ -42,11 +42,7 @@ void insertDate(HWND edit) {
 
 void showGoMenu(HWND editor) {
   const std::string text = windowText(editor);
-  const bool matchCase = app().ui.matchCase != 0;
-  std::vector<std::size_t> at;
-  for (long b = findForward(text, "!go ", 0, 0, matchCase); b >= 0;
-       b = findForward(text, "!go ", static_cast<std::size_t>(b) + 1, 0, matchCase))
-    at.push_back(static_cast<std::size_t>(b));
+  const std::vector<std::size_t> at = TextPattern("!go ", app().ui.matchCase != 0).findAllIn(text);
   if (at.empty()) return;
   dropPendingChar(editor, '\r');  // Ctrl+Shift+M's character would close the menu at once
   int id = trackItems(goMenuItems(text, at), editor, popupPointAt(editor));

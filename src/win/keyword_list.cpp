@@ -14,6 +14,8 @@
 #include "win/search.h"
 #include "win/state.h"
 #include "win/search_dialog.h"
+#include "store/match.h"
+#include "store/note.h"
 #include "store/text.h"
 #include "win/control_text.h"
 #include "store/rebuild.h"
@@ -338,7 +340,7 @@ void openSelectedNote(RowOpen how) {
   std::string keyword, key;
   if (!listedNote(r, &keyword, &key)) return;
   const bool hit = how == RowOpen::SearchHit;
-  if (hit && keyword.find("nogrep") != std::string::npos) return;
+  if (hit && containsText(keyword, kNoGrep, true)) return;
   const std::string* body = nullptr;
   bool checked = false;
   unsigned caret = 0;

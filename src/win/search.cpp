@@ -13,6 +13,8 @@
 #include "win/edit_control.h"
 #include "search/find.h"
 #include "search/note_bodies.h"
+#include "store/match.h"
+#include "store/note.h"
 #include "win/control_text.h"
 
 namespace tav {
@@ -42,12 +44,13 @@ int findInListedNotes(bool forward, bool fromEditor) {
   // A walk that reads note files (the first after start) takes a while.
   BusyWork work("ノートを検索しています", BusyWork::Stop::OnEscape);
   std::string keyword, key;
+  const TextPattern wanted(s.searchText, s.matchCase), noGrep(kNoGrep, true);
   std::size_t done = 0;
   for (int r : order) {
     if (!work.progress().step(done++, order.size())) return kSearchStopped;
-    if (!listedNote(r, &keyword, &key) || keyword.find("nogrep") != std::string::npos) continue;
+    if (!listedNote(r, &keyword, &key) || noGrep.in(keyword)) continue;
     std::optional<std::string_view> body = a.searchBodies.body(a.index, key);
-    if (body && findForward(*body, s.searchText, 0, 0, s.matchCase) >= 0) return r;
+    if (body && wanted.in(*body)) return r;
   }
   return -1;
 }

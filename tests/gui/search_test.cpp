@@ -369,3 +369,37 @@ TEST_F(Search, F3AcrossNotesKeepsBodiesButNeverAChangedOne) {
   EXPECT_EQ((std::pair<std::size_t, std::size_t>{6, 12}), sel(a.noteEditor));
   EXPECT_NE(std::string::npos, file("data\\bodies.dat").find("ソ表の新しい話"));
 }
+
+// Letters typed for the keyword box and for Ctrl+F were found inside Japanese
+// characters: "a" listed アイス (ア is 83 41), "c" listed イカ (イ is 83 43), and
+// a search for "a" in "アxA末尾" selected the second byte of ア, so that the
+// next key landed inside it.
+TEST_F(Search, Bug_TypedLettersMatchedInsideJapaneseCharacters) {
+  const std::string kCake = "memo/201101010000030000";
+  start({{kPlain, "アイス", 0, false, "氷"},
+         {kSkipped, "apple", 0, false, "林檎"},
+         {kHit, "イカ", 0, false, "烏賊"},
+         {kCake, "cake", 0, false, "アxA末尾"}});
+  tav::App& a = app();
+  SetFocus(a.keywordBox);
+  SetWindowTextA(a.keywordBox, "");
+  tavgui::realKeys(main_, {'A'});
+  ASSERT_EQ("a", tav::windowText(a.keywordBox));
+  EXPECT_EQ((std::vector<std::string>{"memo|", std::string("apple|") + kSkipped, "cake|" + kCake}),
+            tavgui::listRows());
+  tavgui::realKeys(main_, {VK_BACK, 'C'});
+  EXPECT_EQ((std::vector<std::string>{"memo|", "cake|" + kCake}), tavgui::listRows());
+
+  tavgui::realKeys(main_, {VK_RETURN});
+  ASSERT_EQ(kCake, a.ui.currentKey);
+  ASSERT_EQ(a.noteEditor, GetFocus());
+  answering([](HWND) {
+    g_act = nullptr;  // type once
+    tavgui::sendKeys({'A', VK_RETURN});
+  }, [&] { tavgui::realChord(main_, {VK_CONTROL}, 'F'); });
+  EXPECT_EQ(1, g_seen.count);
+  EXPECT_EQ("a", a.ui.searchText);
+  EXPECT_EQ((std::pair<std::size_t, std::size_t>{3, 4}), sel(a.noteEditor));
+  tavgui::realKeys(main_, {'Z'});
+  EXPECT_EQ("アxz末尾", tav::windowText(a.noteEditor));
+}

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "store/match.h"
 #include "store/note.h"
 #include "testsupport.h"
 
@@ -227,14 +228,14 @@ TEST(IndexEntry, BodyFilterFoldsAndHonoursNogrep) {
   EXPECT_TRUE(hidden.bodyContainsAll("", "data"));
 }
 
-TEST(ContainsFolded, MatchesAtEdgesAndRejectsNearMisses) {
-  EXPECT_TRUE(tav::containsFolded("ABC", "abc"));
-  EXPECT_TRUE(tav::containsFolded("xxABC", "bc"));
-  EXPECT_TRUE(tav::containsFolded("12-3", "2-3"));
-  EXPECT_FALSE(tav::containsFolded("AB", "abc"));
-  EXPECT_FALSE(tav::containsFolded("aab", "abb"));
-  EXPECT_TRUE(tav::containsFolded("", ""));
-  EXPECT_TRUE(tav::containsFolded("ソフト", "フ"));
+TEST(ContainsText, MatchesAtEdgesAndRejectsNearMisses) {
+  EXPECT_TRUE(tav::containsText("ABC", "abc", false));
+  EXPECT_TRUE(tav::containsText("xxABC", "bc", false));
+  EXPECT_TRUE(tav::containsText("12-3", "2-3", false));
+  EXPECT_FALSE(tav::containsText("AB", "abc", false));
+  EXPECT_FALSE(tav::containsText("aab", "abb", false));
+  EXPECT_TRUE(tav::containsText("", "", false));
+  EXPECT_TRUE(tav::containsText("ソフト", "フ", false));
 }
 
 }  // namespace
