@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+
 #include "app/app.h"
 #include "settings/settings.h"
 #include "store/note.h"
@@ -173,6 +175,19 @@ void MainWindowTest::start(const std::vector<Seed>& seeds) {
   ASSERT_NE(nullptr, main_);
   SetForegroundWindow(main_);
   pump();
+}
+
+std::vector<MainWindowTest::Seed> MainWindowTest::numbered(int n, const std::string& keyword,
+                                                           const std::string& body,
+                                                           const std::string& folder, int folders) {
+  std::vector<Seed> seeds;
+  for (int i = 0; i < n; ++i) {
+    char file[32];
+    std::snprintf(file, sizeof file, "20110101%06d0000", i);
+    const std::string sub = folders > 0 ? folder + std::to_string(i % folders) : "default";
+    seeds.push_back({sub + "/" + file, keyword + std::to_string(i), 0, false, body});
+  }
+  return seeds;
 }
 
 void MainWindowTest::TearDown() {

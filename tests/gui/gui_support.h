@@ -78,6 +78,10 @@ class MainWindowTest : public ::testing::Test {
 
   // Writes the seeds' files and "index2.txt", then creates the main window.
   void start(const std::vector<Seed>& seeds = {});
+  // n notes keyword0, keyword1, ... with the same body, spread over the
+  // sub-folders folder0, folder1, ... (one folder "default" when folders is 0).
+  static std::vector<Seed> numbered(int n, const std::string& keyword, const std::string& body,
+                                    const std::string& folder = "", int folders = 0);
 
  protected:
   explicit MainWindowTest(const std::string& folderSuffix) : dir_(folderSuffix) {}

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -185,13 +184,7 @@ TEST_F(KeyRelease, ListingTheSameAgainShowsTheSameAndWhatMovedIsPutBack) {
 // then leaves room for it instead of bringing a horizontal bar that scrolls
 // nothing (and painted a fragment over the check box below the list).
 TEST_F(KeyRelease, Bug_ALongListGrewAHorizontalScrollBar) {
-  std::vector<Seed> seeds;
-  for (int i = 0; i < 80; ++i) {
-    char key[40];
-    std::snprintf(key, sizeof key, "default/20110101%06d0000", i);
-    seeds.push_back({key, "表計算" + std::to_string(i), 0, false, "本文"});
-  }
-  start(seeds);
+  start(numbered(80, "表計算", "本文"));
   tav::App& a = app();
   SetFocus(a.keywordBox);
   for (const char* text : {"表", "表計算7", "表"}) {

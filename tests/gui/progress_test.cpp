@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
 #include <mutex>
 #include <set>
 #include <string>
@@ -31,13 +30,7 @@ class Busy : public tavgui::MainWindowTest {
 
 TEST_F(Busy, RebuildShowsItsProgressAndTheWindowAnswers) {
   constexpr int kNotes = 2000;
-  std::vector<Seed> seeds;
-  for (int i = 0; i < kNotes; ++i) {
-    char key[40];
-    std::snprintf(key, sizeof key, "表%d/20110101%06d0000", i % 4, i);
-    seeds.push_back({key, "ソフト一覧" + std::to_string(i), 0, false, "本文、予定表"});
-  }
-  start(seeds);
+  start(numbered(kNotes, "ソフト一覧", "本文、予定表", "表", 4));
   tav::App& a = app();
   // Shown at once and answered every 10 ms: several steps even on a fast machine.
   const tav::BusyTiming before = tav::busyTiming();
