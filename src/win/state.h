@@ -41,8 +41,12 @@ struct UiState {
   std::string searchText;
   bool searchAllInList = true;
   bool matchCase = false;
-  bool saveEnabled = true;        // false while history steps show notes
-  bool historyAddEnabled = true;  // false while history steps show notes
+  // False while a note replaces the shown one (a history step, a search hit,
+  // Ctrl+N): the focus moves that causes must not store the editor's text.
+  bool saveEnabled = true;
+  // Taken by each keyword added to the history; a history step clears it so
+  // that stepping does not reorder the history.
+  bool historyAddEnabled = true;
   bool inSearch = false;          // a search moves the focus: no store, no menu change
   std::string currentDir;         // sub-folder new notes are filed in
   std::string currentKey;         // key of the note in the editor; empty: none
