@@ -185,3 +185,50 @@ std::string readFileBytes(const std::string& path) {
 }
 
 }  // namespace tavtest
+
+namespace tavtest {
+
+namespace {
+
+struct FaultRule {
+  tav::FileOp op;
+  std::string name;
+  tav::FileFault fault;
+  int times;
+};
+std::vector<FaultRule>& faultRules() {
+  static std::vector<FaultRule> rules;
+  return rules;
+}
+int faultsDone = 0;
+
+tav::FileFault ruledFault(tav::FileOp op, const std::string& path) {
+  for (FaultRule& r : faultRules()) {
+    if (r.op != op || r.times == 0) continue;
+    if (path.size() < r.name.size() || path.compare(path.size() - r.name.size(), r.name.size(), r.name) != 0)
+      continue;
+    if (r.times > 0) --r.times;
+    ++faultsDone;
+    return r.fault;
+  }
+  return tav::FileFault::None;
+}
+
+}  // namespace
+
+FaultyFiles::FaultyFiles() {
+  faultRules().clear();
+  faultsDone = 0;
+  tav::fileOpFault = ruledFault;
+}
+FaultyFiles::~FaultyFiles() {
+  tav::fileOpFault = nullptr;
+  faultRules().clear();
+}
+void FaultyFiles::fail(tav::FileOp op, const std::string& name, tav::FileFault fault, int times) {
+  faultRules().push_back({op, name, fault, times});
+}
+void FaultyFiles::clear() { faultRules().clear(); }
+int FaultyFiles::failed() const { return faultsDone; }
+
+}  // namespace tavtest
