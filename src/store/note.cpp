@@ -266,8 +266,14 @@ const std::string* IndexEntry::loadBody(std::string_view folder) {
   if (bodyLoaded || !body.empty()) return &body;
   std::string_view k = key();
   if (!isSafeNoteKey(k)) return nullptr;
-  std::optional<std::string> text = readWholeFile(notePath(folder, k));
+  const std::string path = notePath(folder, k);
+  // The stamp first: a write by another program between the two makes the
+  // stamp older than the text, which only ever asks for a conflict copy.
+  std::optional<FileStamp> st = fileStampOf(path);
+  std::optional<std::string> text = readWholeFile(path);
   if (!text) return nullptr;
+  stamp = st;
+  stampKnown = true;
   body = noteBodyOf(*text);
   bodyLoaded = true;
   return &body;

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace tav {
 
 // ---- note keys
@@ -86,6 +88,11 @@ struct IndexEntry {
   bool checkedAtStore = false;
   // Position in the owning index's list (kept by KeywordIndex).
   std::size_t position = 0;
+  // The note file's stamp when its body was read or last written here
+  // (nothing: not known, or there was no file). A journal record carries it,
+  // so that a replay never writes over a file changed since.
+  std::optional<FileStamp> stamp;
+  bool stampKnown = false;
 
   // An entry as loaded from one index line (without its LF or CR).
   static IndexEntry fromLine(std::string_view line);

@@ -1,5 +1,6 @@
 #include "store/rebuild.h"
 
+#include <unordered_map>
 #include <vector>
 
 #include "platform/platform.h"
@@ -17,9 +18,71 @@ std::string fieldOf(std::string_view head, const char* tag) {
   return v.substr(0, v.find(','));
 }
 
+// The lines of the index a rebuild replaces, by key: what it keeps of a note
+// it cannot read, and the check marks set from the list since the note's
+// file was written.
+struct OldIndex {
+  std::unordered_map<std::string, std::string> lines;
+  std::uint64_t written = 0;  // the index file's write time
+
+  explicit OldIndex(const std::string& folder) {
+    std::string path = exeDir() + folder + kPathSep + "index2.txt";
+    std::optional<FileStamp> st = fileStampOf(path);
+    std::optional<std::string> text = st ? readWholeFile(path) : std::nullopt;
+    if (!text) return;
+    written = st->time;
+    std::string_view all(*text);
+    for (std::size_t start = 0; start < all.size();) {
+      std::size_t end = all.find('\n', start);
+      if (end == std::string_view::npos) end = all.size();
+      std::string_view line = all.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      std::size_t comma = line.find(',');
+      if (comma != std::string_view::npos && comma > 0)
+        lines.emplace(std::string(line.substr(0, comma)), std::string(line));
+      start = end + 1;
+    }
+  }
+  const std::string* find(const std::string& key) const {
+    auto it = lines.find(key);
+    return it == lines.end() ? nullptr : &it->second;
+  }
+};
+
+// The line's check field (its third) set to that of old, when both have one.
+void takeCheckMark(std::string& out, std::size_t from, const std::string& old) {
+  auto thirdField = [](std::string_view s, std::size_t* at) {
+    std::size_t p = 0;
+    for (int i = 0; i < 2; ++i) {
+      p = s.find(',', p);
+      if (p == std::string_view::npos) return false;
+      ++p;
+    }
+    std::size_t end = s.find(',', p);
+    if (end == std::string_view::npos) return false;
+    at[0] = p;
+    at[1] = end;
+    return true;
+  };
+  std::size_t mine[2], theirs[2];
+  std::string_view line = std::string_view(out).substr(from);
+  if (!thirdField(line, mine) || !thirdField(old, theirs)) return;
+  out.replace(from + mine[0], mine[1] - mine[0], old, theirs[0], theirs[1] - theirs[0]);
+}
+
 void appendLine(std::string& out, const std::string& sub, const std::string& file,
-                const std::optional<std::string>& text) {
+                const std::optional<std::string>& text, const OldIndex& old,
+                const std::optional<FileStamp>& stamp) {
   const std::size_t from = out.size();
+  const std::string key = sub + "/" + file;
+  const std::string* before = old.find(key);
+  // A note that cannot be read now (another program holds it) keeps its
+  // line: its keyword is not "null" for good.
+  if (!text && before) {
+    out += *before;
+    out += '\n';
+    return;
+  }
   out += sub;
   out += '/';
   out += file;
@@ -47,6 +110,9 @@ void appendLine(std::string& out, const std::string& sub, const std::string& fil
   } else {
     out += "0,0,0,null2";
   }
+  // A mark set from the list lives in the index until the note is next
+  // written: the old line's mark wins over a note file older than the index.
+  if (text && before && stamp && stamp->time < old.written) takeCheckMark(out, from, *before);
   // A line break inside an element (or a "<k>" never closed, which runs to the
   // end of the file) would split the line: it becomes a space, as in a stored keyword.
   for (std::size_t i = from; i < out.size(); ++i)
@@ -62,6 +128,7 @@ std::string rebuildIndexText(const std::string& folder) {
   std::vector<std::string> subs;
   listFolder(base, subs, ListWhat::Folders);
   std::string out;
+  const OldIndex old(folder);
   for (const std::string& sub : subs) {
     std::string dir = base + sub;
     if (!isSafeNamePart(sub) || pathKind(dir) != PathKind::Folder) continue;  // never list what no key can name
@@ -72,7 +139,9 @@ std::string rebuildIndexText(const std::string& folder) {
       // A name that cannot be part of a key (a comma, a line break, a device
       // name...) would give an entry whose note is never read: leave it out.
       if (!isSafeNoteKey(sub + "/" + file)) continue;
-      appendLine(out, sub, file, readWholeFile(dir + kPathSep + file));
+      const std::string path = dir + kPathSep + file;
+      std::optional<FileStamp> stamp = fileStampOf(path);
+      appendLine(out, sub, file, readWholeFile(path), old, stamp);
     }
   }
   return out;
@@ -94,10 +163,11 @@ void rebuildAllIndexes(KeywordIndex& index, const std::string& dataFolder,
   rebuildIndex("data2", index, dataFolder, afterReload);
 }
 
-void saveAndRebuildAll(KeywordIndex& index, const std::string& dataFolder,
+bool saveAndRebuildAll(KeywordIndex& index, const std::string& dataFolder,
                        const AfterRebuild& afterReload) {
-  index.save(dataFolder);
+  if (!index.save(dataFolder)) return false;
   rebuildAllIndexes(index, dataFolder, afterReload);
+  return true;
 }
 
 void removeStaleTempFiles() {
