@@ -538,6 +538,7 @@ bool Journal::openFile() {
 }
 
 void Journal::flush() {
+  if (!pending_.empty()) writePending();
   if (!file_ || !unflushed_) return;
   ++fileOps_;
   if (flushOpen(file_)) unflushed_ = false;
