@@ -4,6 +4,7 @@
 
 #include "platform/path.h"
 #include "platform/platform.h"
+#include "store/journal.h"
 #include "store/text.h"
 
 namespace tav {
@@ -133,8 +134,17 @@ bool isSafeNamePart(std::string_view part) {
   return !isDeviceName(part);
 }
 
+bool isDataFolderFileName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  return lower == "index2.txt" || lower == "journal.dat" || lower == "bodies.dat" ||
+         isAsideJournalName(lower) || isTempFileName(lower);
+}
+
 std::string safeFolderName(std::string_view name) {
-  return isSafeNamePart(name) ? std::string(name) : std::string("default");
+  return isSafeNamePart(name) && !isDataFolderFileName(name) ? std::string(name)
+                                                             : std::string("default");
 }
 
 bool isSafeNoteKey(std::string_view key) {

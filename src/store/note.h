@@ -45,8 +45,14 @@ std::string_view keyPrefix(std::string_view key);
 // byte, which would break the key's index line.
 bool isSafeNamePart(std::string_view part);
 
+// Is name one a data folder uses for a file of its own: "index2.txt",
+// "journal.dat", a journal set aside, "bodies.dat", a temporary file of a
+// save (letters of any case, as Windows matches them)? A sub-folder of that
+// name would stand where the file must go.
+bool isDataFolderFileName(std::string_view name);
+
 // The sub-folder new notes are filed in: name itself when it is a safe name
-// part, "default" otherwise (an empty, "memo." or "a:b" folder would make keys
+// part and no data folder file's name, "default" otherwise (an empty, "memo." or "a:b" folder would make keys
 // whose files could never be written).
 std::string safeFolderName(std::string_view name);
 
