@@ -20,19 +20,19 @@ LRESULT onActivate() {
   if (!a.firstActivationDone) {
     a.firstActivationDone = true;
     startupHandoff();
+    if (!a.startStatus.empty()) setStatus(StatusPart::Message, a.startStatus);
   }
   return 0;
 }
 
 LRESULT onClose(HWND w) {
-  saveAtClose();
-  DestroyWindow(w);
+  if (saveAtClose()) DestroyWindow(w);
   return 0;
 }
 
 // Windows ends the session without WM_CLOSE: keep everything as a close would.
 LRESULT onEndSession(WPARAM ending) {
-  if (ending) saveAtClose();
+  if (ending) saveAtEndSession();
   return 0;
 }
 

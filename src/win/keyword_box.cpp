@@ -24,6 +24,7 @@
 #include "ui/history.h"
 #include "ui/open_keyword.h"
 #include "ui/side_lists.h"
+#include "ui/save_messages.h"
 
 namespace tav {
 
@@ -301,8 +302,9 @@ void focusFilterOrKeyword() {
 void rebuildAfterUnreadableNote() {
   App& a = app();
   MessageBoxA(nullptr, "異常が発生したため、インデックスを再作成します。", "メッセージ", MB_OK);
-  saveAndRebuildAll(a.index, a.settings.dataFolder(),
-                    [] { selectAllAndFocus(app().keywordBox); });
+  if (!saveAndRebuildAll(a.index, a.settings.dataFolder(),
+                         [] { selectAllAndFocus(app().keywordBox); }))
+    setStatus(StatusPart::Message, saveFailureText(a.index.lastSaveFailures()));
 }
 
 }  // namespace tav

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "win/main_controls.h"
+#include "ui/save_messages.h"
 #include "win/keyword_box.h"
 #include "win/keyword_list.h"
 #include "win/note_editor.h"
@@ -35,8 +36,9 @@ void askRebuild() {
   if (a.ui.focusMode == FocusMode::NoteEditor) saveNote();
   a.ui.focusMode = FocusMode::RebuildAsked;
   if (MessageBoxA(nullptr, "インデックスの再作成をしますか？", "メッセージ", MB_YESNO) == IDYES) {
-    saveAndRebuildAll(a.index, a.settings.dataFolder(),
-                      [] { selectAllAndFocus(app().keywordBox); });
+    if (!saveAndRebuildAll(a.index, a.settings.dataFolder(),
+                           [] { selectAllAndFocus(app().keywordBox); }))
+      setStatus(StatusPart::Message, saveFailureText(a.index.lastSaveFailures()));
   }
 }
 

@@ -201,8 +201,12 @@ void startNewNote(const std::string& keyword, const std::string& key, const std:
 }
 
 void saveNote() {
-  App& a = app();
   closeNoteWindows();
+  storeEditorNote();
+}
+
+void storeEditorNote() {
+  App& a = app();
   const UiState& s = a.ui;
   if (!s.saveEnabled || a.ui.currentKey.empty()) return;
   if (s.focusMode != FocusMode::NoteEditor && !s.keyChangeMode) return;

@@ -11,6 +11,7 @@
 #include "dialogs/settings_dialog.h"
 #include "resources/resource.h"
 #include "win/control_text.h"
+#include "ui/save_messages.h"
 
 namespace tav {
 
@@ -198,7 +199,7 @@ void applyOk(const SettingsDialogData& d) {
   App& a = app();
   const std::string before = a.settings.dataFolder();
   SettingsOutcome r = applySettingsDialog(d, a.settings, a.index);
-  if (!r.saved) setStatus(StatusPart::Message, "保存できませんでした");
+  if (!r.saved) setStatus(StatusPart::Message, saveFailureText(a.index.lastSaveFailures()));
   else if (r.moved || a.settings.dataFolder() != before) afterFoldersChanged();
 }
 
