@@ -11,6 +11,7 @@
 //   tavctl rows                print the keyword list's rows, "column 0|column 1" a line
 //   tavctl command ID          post a menu command (WM_COMMAND) to the main window
 //   tavctl post-close          post WM_CLOSE and return at once
+//   tavctl clip TEXT           put TEXT (or "hex:" bytes) on the clipboard
 //   tavctl box [seconds]       wait for a message box of Tavolin, print its text
 //   tavctl answer ID           press the button ID of that message box
 //   tavctl hold PATH FLAG      hold PATH open without sharing, as another
@@ -251,6 +252,17 @@ int main(int argc, char** argv) {
   if (cmd == "wait") return waitFor(true, seconds);
   if (cmd == "gone") return waitFor(false, seconds);
   if (cmd == "expect" && argc > 3) return expect(argv[2], argv[3], argc > 4 ? std::atof(argv[4]) : 20);
+  if (cmd == "clip" && argc > 2) {
+    const std::string text = unhex(argv[2]);
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!mem || !OpenClipboard(nullptr)) return 1;
+    std::memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
+    GlobalUnlock(mem);
+    EmptyClipboard();
+    bool ok = SetClipboardData(CF_TEXT, mem) != nullptr;
+    CloseClipboard();
+    return ok ? 0 : 1;
+  }
   if (cmd == "hold" && argc > 3) return hold(unhex(argv[2]), unhex(argv[3]));
   if (cmd == "box") {
     for (int i = 0; i < seconds * 10; ++i) {
