@@ -112,13 +112,20 @@ FakeClock::FakeClock(std::time_t t) : now_(t) {
 
 FakeClock::~FakeClock() { tav::setClock(nullptr); }
 
-HeldFile::HeldFile(const std::string& path) {
+HeldFile::HeldFile(const std::string& path) : HeldFile(path, None) {}
+
+HeldFile::HeldFile(const std::string& path, Sharing sharing) {
 #ifdef _WIN32
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = sharing == None
+                 ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr)
+                 : CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h != INVALID_HANDLE_VALUE) handle_ = h;
 #else
   (void)path;
+  (void)sharing;
 #endif
 }
 

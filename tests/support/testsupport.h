@@ -68,6 +68,9 @@ class FakeClock {
 class HeldFile {
  public:
   explicit HeldFile(const std::string& path);
+  // An editor's hold: open for writing, sharing reads and writes.
+  enum Sharing { None, ReadWrite };
+  HeldFile(const std::string& path, Sharing sharing);
   ~HeldFile() { release(); }
   HeldFile(const HeldFile&) = delete;
   HeldFile& operator=(const HeldFile&) = delete;
