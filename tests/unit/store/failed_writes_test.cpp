@@ -242,7 +242,7 @@ TEST_F(FailedWrites, Fault5_RebuildKeepsTheLineOfAnUnreadableNoteAndNewerCheckMa
   tavtest::ageFile(folder.path("ソフト/1"), 3600);  // the mark of 1 was set later, from the list
   tavtest::ageFile(folder.path("index2.txt"), 1800);  // 3 was written after the index
   tavtest::FaultyFiles held;
-  held.fail(FileOp::Read, "ソフト/2", FileFault::SharingViolation);
+  held.fail(FileOp::Read, std::string("ソフト") + tav::kPathSep + "2", FileFault::SharingViolation);
   KeywordIndex idx;
   tav::rebuildIndex("data", idx, "data");
   EXPECT_EQ(sorted("ソフト/1,0,1,0,会議\nソフト/2,4,1,0,表計算\nソフト/3,0,1,0,予定\n"),
