@@ -21,7 +21,12 @@ HWND createMainWindow(HINSTANCE instance);
 void startupHandoff();
 
 // Everything the close sequence keeps: the open note, the settings keys, the
-// side lists, EndTime and (unless exit without saving) the index.
-void saveAtClose();
+// side lists, EndTime and (unless exit without saving) the index. When the
+// index cannot be saved the user is asked: retry, close anyway (the journal
+// keeps the changes for the next start) or go back; false for go back.
+bool saveAtClose();
+// The same when Windows ends the session, without questions, and leaving the
+// run usable should the session go on (a cancelled log-off).
+void saveAtEndSession();
 
 }  // namespace tav

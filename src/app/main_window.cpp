@@ -20,6 +20,7 @@ LRESULT onActivate() {
   if (!a.firstActivationDone) {
     a.firstActivationDone = true;
     startupHandoff();
+    if (!a.startStatus.empty()) setStatus(StatusPart::Message, a.startStatus);
   }
   return 0;
 }
@@ -29,14 +30,13 @@ LRESULT onClose(HWND w) {
     app().ui.closeWaiting = true;
     return 0;
   }
-  saveAtClose();
-  DestroyWindow(w);
+  if (saveAtClose()) DestroyWindow(w);
   return 0;
 }
 
 // Windows ends the session without WM_CLOSE: keep everything as a close would.
 LRESULT onEndSession(WPARAM ending) {
-  if (ending) saveAtClose();
+  if (ending) saveAtEndSession();
   return 0;
 }
 

@@ -159,6 +159,7 @@ SettingsOutcome applySettingsDialog(const SettingsDialogData& d, Settings& s,
   }
   index.clear();
   s.current = d.current;
+  writeCurrentFolder(s);
   out.moved = moveUnlistedFolders(d.dataSide, d.data2Side);
   if (out.moved) rebuildAllIndexes(index, s.dataFolder(), {}, progress);
   index.clear();

@@ -83,7 +83,7 @@ struct SettingsOutcome {
 };
 
 // OK, in order: defdir and warp taken; the index saved and cleared under the
-// old data folder; current taken; the unlisted sub-folders moved, "data"
+// old data folder; current taken and written to "init.ini"; the unlisted sub-folders moved, "data"
 // first; both indexes rebuilt when a move was attempted; the index loaded from
 // the folder now in use. When the index cannot be saved, only defdir and warp
 // are taken: the folders, current and the index in memory stay as they were.

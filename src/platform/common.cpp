@@ -6,6 +6,7 @@
 namespace tav {
 
 void (*afterFileOp)() = nullptr;
+FileFault (*fileOpFault)(FileOp, const std::string&) = nullptr;
 
 namespace {
 std::string& exeDirSlot() {

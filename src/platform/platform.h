@@ -43,7 +43,20 @@ using OpenFile = void*;
 OpenFile openForAppend(const std::string& path);
 bool appendOpen(OpenFile f, std::string_view text);
 bool flushOpen(OpenFile f);
+// Cuts the file back to size bytes; later appends follow them.
+bool truncateOpen(OpenFile f, std::uint64_t size);
 void closeOpen(OpenFile f);
+
+// Fault tests: when set, asked before each file operation (reads included);
+// a fault other than None makes the operation fail as that error would,
+// without doing it (an append writes half its text first, as a disk that
+// fills up midway does). Null in the program.
+enum class FileOp { Read, Create, Write, Flush, Rename, Delete, Append, Truncate, Folder };
+enum class FileFault { None, DiskFull, AccessDenied, SharingViolation };
+extern FileFault (*fileOpFault)(FileOp op, const std::string& path);
+inline FileFault injectedFault(FileOp op, const std::string& path) {
+  return fileOpFault ? fileOpFault(op, path) : FileFault::None;
+}
 
 // Crash tests: when set, called right after every file operation that changes
 // the disk (creating, writing, flushing, renaming, deleting a file, creating a
@@ -73,6 +86,8 @@ struct FileStamp {
   std::uint64_t time = 0;
   bool operator==(const FileStamp& o) const { return size == o.size && time == o.time; }
 };
+// One file's stamp; nothing when there is no file (or it cannot be asked).
+std::optional<FileStamp> fileStampOf(const std::string& path);
 // Appends the files of folder (not its sub-folders, nor links) with their
 // stamps, in the file system's order. A missing folder appends nothing.
 void listFolderStamps(const std::string& folder,

@@ -57,6 +57,8 @@ void stampEndTime(Settings& s) {
   }
 }
 
+void writeCurrentFolder(const Settings& s) { iniWrite(kIni, "current", s.current, s.iniPath); }
+
 void writeSettingsAtClose(const Settings& s, const std::string& keywordBoxText) {
   iniWrite(kIni, "data", keywordBoxText, s.iniPath);
   iniWrite(kIni, "defdir", s.defdir, s.iniPath);

@@ -33,5 +33,8 @@ void stampEndTime(Settings& s);
 // Writes the keys the close sequence keeps: data (the keyword box text),
 // defdir, warp, worklog, ctrl_T, sideSize2 and current.
 void writeSettingsAtClose(const Settings& s, const std::string& keywordBoxText);
+// Writes current alone: the data folder in use is known to the next start
+// from the moment it changes, so a crash cannot send it to the other folder.
+void writeCurrentFolder(const Settings& s);
 
 }  // namespace tav

@@ -55,14 +55,21 @@ void KeywordIndex::load(const std::string& folder) {
   std::optional<std::string> text = readWholeFile(path);
   if (!text) {
     createFolder(exeDir() + folder);
-    // An index that exists but cannot be read (held by another program) is
-    // left alone rather than replaced by an empty one.
-    if (pathKind(path) == PathKind::None) writeWholeFile(path, "");
-    else indexUnreadable_ = true;
-    if (journal) journal->loaded(*this, !indexUnreadable_);
-    return;
+    // Without its index a folder's notes would all be hidden, and the next
+    // save would list only this run's: the note files give the index instead.
+    // A missing one is written at once; one that exists but cannot be read
+    // (held by another program) is replaced only by the next save.
+    const bool missing = pathKind(path) == PathKind::None;
+    text = rebuildIndexText(folder);
+    if (missing) writeWholeFile(path, *text);
+    rebuilt_ = missing ? (text->empty() ? LoadKind::Read : LoadKind::RebuiltMissing)
+                       : LoadKind::RebuiltUnreadable;
   }
-  std::string_view all(*text);
+  parseLines(*text);
+  if (journal) journal->loaded(*this);
+}
+
+void KeywordIndex::parseLines(std::string_view all) {
   entries_.reserve(static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n')) + 1);
   byKey_.reserve(entries_.capacity());
   byKeyword_.reserve(entries_.capacity());
@@ -79,7 +86,13 @@ void KeywordIndex::load(const std::string& folder) {
     }
     start = end + 1;
   }
-  if (journal) journal->loaded(*this);
+}
+
+std::optional<FileStamp> KeywordIndex::baseStamp(std::string_view key) const {
+  const IndexEntry* e = findByKey(key);
+  if (e && e->stampKnown) return e->stamp;
+  if (!isSafeNoteKey(key)) return std::nullopt;
+  return fileStampOf(notePath(folder_, key));
 }
 
 bool KeywordIndex::save(const std::string& folder) {
@@ -89,16 +102,29 @@ bool KeywordIndex::save(const std::string& folder) {
     return isSafeNoteKey(e->key()) && findByKey(e->key()) == e;
   };
   bool ok = true;
+  failures_ = SaveFailures();
+  auto failed = [this, &ok](const IndexEntry* e) {
+    ok = false;
+    failures_.notes.emplace_back(e->keyword().empty() ? e->key() : e->keyword());
+  };
   for (auto& e : entries_) {
     if (e->saveAction() != IndexEntry::SaveAction::Write) continue;
     // A changed note whose key cannot be a path is not written: a failure,
     // so that no old file is deleted on its account.
     if (!isSafeNoteKey(e->key())) {
-      ok = false;
+      failed(e);
       continue;
     }
     if (!ownsFile(e)) continue;
-    if (!writeWholeFile(notePath(folder, e->key()), e->composeNoteFile())) ok = false;
+    const std::string path = notePath(folder, e->key());
+    if (!writeWholeFile(path, e->composeNoteFile())) {
+      failed(e);
+      continue;
+    }
+    if (folder == folder_) {
+      e->stamp = fileStampOf(path);
+      e->stampKnown = true;
+    }
   }
   // A note moved to a new key has its old entry Deleted: its file goes only
   // once every new file is safely written.
@@ -106,7 +132,6 @@ bool KeywordIndex::save(const std::string& folder) {
     for (auto& e : entries_)
       if (e->saveAction() == IndexEntry::SaveAction::Delete && ownsFile(e)) deleteFile(notePath(folder, e->key()));
   }
-  if (indexUnreadable_) return writeWholeFile(indexPath(folder), rebuildIndexText(folder)) && ok;
   std::string text;
   std::size_t total = 0;
   for (auto& e : entries_) total += e->record.size();
@@ -124,7 +149,10 @@ bool KeywordIndex::save(const std::string& folder) {
       text += ',';
     text += '\n';
   }
-  if (!writeWholeFile(indexPath(folder), text)) ok = false;
+  if (!writeWholeFile(indexPath(folder), text)) {
+    ok = false;
+    failures_.index = true;
+  }
   if (journal && folder == folder_) journal->saved(ok);
   return ok;
 }
@@ -138,7 +166,7 @@ void KeywordIndex::clear() {
   folded_.clear();
   starts_.clear();
   tableStale_ = true;
-  indexUnreadable_ = false;
+  rebuilt_ = LoadKind::Read;
 }
 
 bool KeywordIndex::saveAndClear(const std::string& folder) {
@@ -252,8 +280,10 @@ void KeywordIndex::insertAt(std::size_t pos, IndexEntry* e) {
 void KeywordIndex::storeNote(const std::string& body, const std::string& keyword,
                              const std::string& key, unsigned caret, bool checked) {
   if (key.empty()) return;  // its line would lose the key field
-  if (journal && storeWouldChange(*this, body, keyword, key, caret, checked))
-    journal->stored(body, keyword, key, caret, checked);
+  if (journal && storeWouldChange(*this, body, keyword, key, caret, checked)) {
+    std::optional<FileStamp> base = baseStamp(key);
+    journal->stored(body, keyword, key, caret, checked, &base);
+  }
   IndexEntry* e = findByKey(key);
   if (e) {
     if (body.empty()) {
@@ -288,7 +318,10 @@ bool KeywordIndex::moveNote(std::string_view oldKey, const std::string& newKey, 
   std::string keyword(e->keyword());
   bool checked = e->checked != 0;
   JournalBatch batch(journal);
-  if (journal) journal->stored("", keyword, oldKey, 0, false);
+  if (journal) {
+    std::optional<FileStamp> base = baseStamp(oldKey);
+    journal->stored("", keyword, oldKey, 0, false, &base);
+  }
   e->status = EntryStatus::Deleted;
   storeNote(body, keyword, newKey, caret, checked);
   return true;
@@ -461,7 +494,10 @@ void KeywordIndex::prependToMatches(std::string_view query, std::string_view tex
     e->status = EntryStatus::Dirty;
     e->checkedAtStore = e->checked != 0;
     e->caret = static_cast<std::uint32_t>(std::max(0, textToInt(e->field(2))));
-    if (journal) journal->stored(e->body, e->keyword(), e->key(), e->caret, e->checkedAtStore);
+    if (journal) {
+      std::optional<FileStamp> base = baseStamp(e->key());
+      journal->stored(e->body, e->keyword(), e->key(), e->caret, e->checkedAtStore, &base);
+    }
   }
 }
 

@@ -36,13 +36,25 @@ class KeywordIndex {
   // Check filter values of collectMatches.
   static constexpr int kAnyCheck = 3;
 
-  // Replaces the list by folder's "index2.txt" (creating the folder and an
-  // empty index when it cannot be read).
+  // Replaces the list by folder's "index2.txt". Without a readable one the
+  // note files give the list (rebuildIndexText); a missing index is then
+  // written at once (the folder created as needed).
   void load(const std::string& folder);
+  enum class LoadKind { Read, RebuiltMissing, RebuiltUnreadable };
+  // How the last load found "index2.txt".
+  LoadKind loadKind() const { return rebuilt_; }
   // Writes changed note files (first) and then "index2.txt" of folder.
   // Returns false when any write failed (the old files stay whole; no file is
   // deleted in a save in which a note file could not be written).
   bool save(const std::string& folder);
+  // What the last save could not write: the notes (by keyword, or key when
+  // it has none) and whether "index2.txt" was among them.
+  struct SaveFailures {
+    std::vector<std::string> notes;
+    bool index = false;
+    bool any() const { return index || !notes.empty(); }
+  };
+  const SaveFailures& lastSaveFailures() const { return failures_; }
   void clear();
   bool saveAndClear(const std::string& folder);
 
@@ -95,6 +107,11 @@ class KeywordIndex {
   // save, after the new one has been written.
   bool moveNote(std::string_view oldKey, const std::string& newKey, unsigned caret);
 
+  // The stamp a journal record of key carries: the note file's when its body
+  // was read or last written in this run, else the file's now (nothing for
+  // no file).
+  std::optional<FileStamp> baseStamp(std::string_view key) const;
+
   // Full path of the note file of key in this index's folder.
   std::string pathOf(std::string_view key) const { return notePath(folder_, key); }
 
@@ -120,6 +137,7 @@ class KeywordIndex {
 
   // The maps hold views into the entries' records: take an entry out before
   // its record changes and put it back after.
+  void parseLines(std::string_view all);
   void addToMaps(IndexEntry* e);
   void removeFromMaps(IndexEntry* e);
   std::size_t placementOf(std::string_view key) const;
@@ -142,10 +160,8 @@ class KeywordIndex {
   ViewTable<IndexEntry, &entryKey> byKey_;
   ViewTable<IndexEntry, &entryKeyword> byKeyword_;
   std::string folder_ = "data";
-  // "index2.txt" was there at load but could not be read: a save must not
-  // replace it with only this run's notes, so it writes the index the note
-  // files give instead.
-  bool indexUnreadable_ = false;
+  LoadKind rebuilt_ = LoadKind::Read;
+  SaveFailures failures_;
   std::uint64_t loads_ = 0;
 
   // Match table: every keyword folded to lower case, in list order, each

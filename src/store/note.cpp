@@ -4,6 +4,7 @@
 
 #include "platform/path.h"
 #include "platform/platform.h"
+#include "store/journal.h"
 #include "store/match.h"
 #include "store/text.h"
 
@@ -132,8 +133,17 @@ bool isSafeNamePart(std::string_view part) {
   return !isDeviceName(part);
 }
 
+bool isDataFolderFileName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  return lower == "index2.txt" || lower == "journal.dat" || lower == "bodies.dat" ||
+         isAsideJournalName(lower) || isTempFileName(lower);
+}
+
 std::string safeFolderName(std::string_view name) {
-  return isSafeNamePart(name) ? std::string(name) : std::string("default");
+  return isSafeNamePart(name) && !isDataFolderFileName(name) ? std::string(name)
+                                                             : std::string("default");
 }
 
 bool isSafeNoteKey(std::string_view key) {
@@ -265,8 +275,14 @@ const std::string* IndexEntry::loadBody(std::string_view folder) {
   if (bodyLoaded || !body.empty()) return &body;
   std::string_view k = key();
   if (!isSafeNoteKey(k)) return nullptr;
-  std::optional<std::string> text = readWholeFile(notePath(folder, k));
+  const std::string path = notePath(folder, k);
+  // The stamp first: a write by another program between the two makes the
+  // stamp older than the text, which only ever asks for a conflict copy.
+  std::optional<FileStamp> st = fileStampOf(path);
+  std::optional<std::string> text = readWholeFile(path);
   if (!text) return nullptr;
+  stamp = st;
+  stampKnown = true;
   body = noteBodyOf(*text);
   bodyLoaded = true;
   return &body;

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace tav {
 
 // A keyword holding this keeps its note out of every search of note bodies.
@@ -46,8 +48,14 @@ std::string_view keyPrefix(std::string_view key);
 // byte, which would break the key's index line.
 bool isSafeNamePart(std::string_view part);
 
+// Is name one a data folder uses for a file of its own: "index2.txt",
+// "journal.dat", a journal set aside, "bodies.dat", a temporary file of a
+// save (letters of any case, as Windows matches them)? A sub-folder of that
+// name would stand where the file must go.
+bool isDataFolderFileName(std::string_view name);
+
 // The sub-folder new notes are filed in: name itself when it is a safe name
-// part, "default" otherwise (an empty, "memo." or "a:b" folder would make keys
+// part and no data folder file's name, "default" otherwise (an empty, "memo." or "a:b" folder would make keys
 // whose files could never be written).
 std::string safeFolderName(std::string_view name);
 
@@ -89,6 +97,11 @@ struct IndexEntry {
   bool checkedAtStore = false;
   // Position in the owning index's list (kept by KeywordIndex).
   std::size_t position = 0;
+  // The note file's stamp when its body was read or last written here
+  // (nothing: not known, or there was no file). A journal record carries it,
+  // so that a replay never writes over a file changed since.
+  std::optional<FileStamp> stamp;
+  bool stampKnown = false;
 
   // An entry as loaded from one index line (without its LF or CR).
   static IndexEntry fromLine(std::string_view line);

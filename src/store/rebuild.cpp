@@ -1,5 +1,6 @@
 #include "store/rebuild.h"
 
+#include <unordered_map>
 #include <vector>
 
 #include "platform/platform.h"
@@ -17,9 +18,71 @@ std::string fieldOf(std::string_view head, const char* tag) {
   return v.substr(0, v.find(','));
 }
 
+// The lines of the index a rebuild replaces, by key: what it keeps of a note
+// it cannot read, and the check marks set from the list since the note's
+// file was written.
+struct OldIndex {
+  std::unordered_map<std::string, std::string> lines;
+  std::uint64_t written = 0;  // the index file's write time
+
+  explicit OldIndex(const std::string& folder) {
+    std::string path = exeDir() + folder + kPathSep + "index2.txt";
+    std::optional<FileStamp> st = fileStampOf(path);
+    std::optional<std::string> text = st ? readWholeFile(path) : std::nullopt;
+    if (!text) return;
+    written = st->time;
+    std::string_view all(*text);
+    for (std::size_t start = 0; start < all.size();) {
+      std::size_t end = all.find('\n', start);
+      if (end == std::string_view::npos) end = all.size();
+      std::string_view line = all.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      std::size_t comma = line.find(',');
+      if (comma != std::string_view::npos && comma > 0)
+        lines.emplace(std::string(line.substr(0, comma)), std::string(line));
+      start = end + 1;
+    }
+  }
+  const std::string* find(const std::string& key) const {
+    auto it = lines.find(key);
+    return it == lines.end() ? nullptr : &it->second;
+  }
+};
+
+// The line's check field (its third) set to that of old, when both have one.
+void takeCheckMark(std::string& out, std::size_t from, const std::string& old) {
+  auto thirdField = [](std::string_view s, std::size_t* at) {
+    std::size_t p = 0;
+    for (int i = 0; i < 2; ++i) {
+      p = s.find(',', p);
+      if (p == std::string_view::npos) return false;
+      ++p;
+    }
+    std::size_t end = s.find(',', p);
+    if (end == std::string_view::npos) return false;
+    at[0] = p;
+    at[1] = end;
+    return true;
+  };
+  std::size_t mine[2], theirs[2];
+  std::string_view line = std::string_view(out).substr(from);
+  if (!thirdField(line, mine) || !thirdField(old, theirs)) return;
+  out.replace(from + mine[0], mine[1] - mine[0], old, theirs[0], theirs[1] - theirs[0]);
+}
+
 void appendLine(std::string& out, const std::string& sub, const std::string& file,
-                const std::optional<std::string>& text) {
+                const std::optional<std::string>& text, const OldIndex& old,
+                const std::optional<FileStamp>& stamp) {
   const std::size_t from = out.size();
+  const std::string key = sub + "/" + file;
+  const std::string* before = old.find(key);
+  // A note that cannot be read now (another program holds it) keeps its
+  // line: its keyword is not "null" for good.
+  if (!text && before) {
+    out += *before;
+    out += '\n';
+    return;
+  }
   out += sub;
   out += '/';
   out += file;
@@ -47,6 +110,9 @@ void appendLine(std::string& out, const std::string& sub, const std::string& fil
   } else {
     out += "0,0,0,null2";
   }
+  // A mark set from the list lives in the index until the note is next
+  // written: the old line's mark wins over a note file older than the index.
+  if (text && before && stamp && stamp->time < old.written) takeCheckMark(out, from, *before);
   // A line break inside an element (or a "<k>" never closed, which runs to the
   // end of the file) would split the line: it becomes a space, as in a stored keyword.
   for (std::size_t i = from; i < out.size(); ++i)
@@ -85,10 +151,13 @@ struct RebuildSteps {
 std::string indexTextOf(const std::string& folder, const std::vector<std::string>& keys,
                         RebuildSteps& steps) {
   std::string out;
+  const OldIndex old(folder);
   for (const std::string& key : keys) {
     const std::size_t slash = key.find('/');
     std::string sub = key.substr(0, slash), file = key.substr(slash + 1);
-    appendLine(out, sub, file, readWholeFile(notePath(folder, key)));
+    const std::string path = exeDir() + folder + kPathSep + sub + kPathSep + file;
+    std::optional<FileStamp> stamp = fileStampOf(path);
+    appendLine(out, sub, file, readWholeFile(path), old, stamp);
     // A rebuild is never left half-written: a request to stop is not heard.
     steps.progress.step(++steps.done, steps.total);
   }
@@ -135,10 +204,11 @@ void rebuildAllIndexes(KeywordIndex& index, const std::string& dataFolder,
   reload(index, dataFolder, afterReload);
 }
 
-void saveAndRebuildAll(KeywordIndex& index, const std::string& dataFolder,
+bool saveAndRebuildAll(KeywordIndex& index, const std::string& dataFolder,
                        const AfterRebuild& afterReload, const Progress& progress) {
-  index.save(dataFolder);
+  if (!index.save(dataFolder)) return false;
   rebuildAllIndexes(index, dataFolder, afterReload, progress);
+  return true;
 }
 
 void removeStaleTempFiles() {

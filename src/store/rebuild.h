@@ -32,8 +32,9 @@ void rebuildAllIndexes(KeywordIndex& index, const std::string& dataFolder,
 
 // Saves the index first, so that nothing stored in this run is lost, then
 // rebuilds both data folders (the menu's rebuild and the one after a note
-// that cannot be read).
-void saveAndRebuildAll(KeywordIndex& index, const std::string& dataFolder,
+// that cannot be read). When the save fails nothing is rebuilt (the reload
+// would drop what could not be written) and the result is false.
+bool saveAndRebuildAll(KeywordIndex& index, const std::string& dataFolder,
                        const AfterRebuild& afterReload = {}, const Progress& progress = {});
 
 // Removes what saves cut short by a dying process left behind: the temporary

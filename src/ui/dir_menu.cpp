@@ -21,6 +21,10 @@ DirChoice dirMenuChoice(int id, const std::vector<std::string>& names) {
   return {DirChoice::Kind::Folder, names[static_cast<std::size_t>(id - 2)]};
 }
 
+bool usableNewFolderName(std::string_view name) {
+  return isSafeNamePart(name) && !isDataFolderFileName(name);
+}
+
 int moveNotes(KeywordIndex& index, const std::vector<std::string>& keys,
               const std::string& target) {
   int counter = 1;

@@ -21,6 +21,11 @@ struct DirChoice {
 };
 DirChoice dirMenuChoice(int id, const std::vector<std::string>& names);
 
+// May "新規" make a sub-folder of this name: a safe name part, and not the
+// name of a file the data folder keeps for itself ("journal.dat" would turn
+// the crash protection off for good, "index2.txt" make every save fail).
+bool usableNewFolderName(std::string_view name);
+
 // Files the notes of keys (in this order) under target with fresh batch keys,
 // or deletes them when target is empty. Keys without a readable note (a
 // header row's empty key) are skipped. Each note keeps its keyword, check mark

@@ -13,6 +13,8 @@
 #include "platform/platform.h"
 #include "store/note.h"
 #include "ui/dir_menu.h"
+#include "ui/save_messages.h"
+#include "win/main_controls.h"
 #include "win/popup.h"
 
 namespace tav {
@@ -44,6 +46,8 @@ void moveSelection(const std::string& base, const std::string& target) {
   if (a.index.save(folder)) {
     a.index.clear();
     a.index.load(folder);
+  } else {
+    setStatus(StatusPart::Message, saveFailureText(a.index.lastSaveFailures()));
   }
   refreshList();
 }
@@ -64,7 +68,7 @@ void showDirectoryMenu() {
     case DirChoice::Kind::New: {
       // Nothing, an empty name or one that cannot be a folder moves nothing.
       std::optional<std::string> name = promptForName(a.main);
-      if (name && isSafeNamePart(*name)) moveSelection(base, *name);
+      if (name && usableNewFolderName(*name)) moveSelection(base, *name);
       break;
     }
     case DirChoice::Kind::Folder:

@@ -5,6 +5,8 @@
 #include "win/edit_control.h"
 #include "store/journal.h"
 #include "win/control_text.h"
+#include "win/note_windows.h"
+#include "ui/save_messages.h"
 
 namespace tav {
 
@@ -27,9 +29,18 @@ void journalEditorText() {
   bool checked = SendMessageA(a.checkButton, BM_GETCHECK, 0, 0) == BST_CHECKED;
   unsigned caret = static_cast<unsigned>(e.selStart);
   if (!storeWouldChange(a.index, e.text, keyword, a.ui.currentKey, caret, checked)) return;
-  if (storeRecord(e.text, keyword, a.ui.currentKey, caret, checked) == a.journal.lastRecord())
+  std::optional<FileStamp> base = a.index.baseStamp(a.ui.currentKey);
+  if (storeRecord(e.text, keyword, a.ui.currentKey, caret, checked, &base) == a.journal.lastRecord())
     return;
-  a.journal.stored(e.text, keyword, a.ui.currentKey, caret, checked);
+  a.journal.stored(e.text, keyword, a.ui.currentKey, caret, checked, &base);
+}
+
+// A journal that cannot be written is said once, and once more when it can.
+void showJournalTrouble() {
+  App& a = app();
+  if (a.journal.failing() == a.journalWarned) return;
+  a.journalWarned = a.journal.failing();
+  setStatus(StatusPart::Message, a.journalWarned ? kJournalFailingText : "編集の記録をまた書き込めるようになりました");
 }
 
 }  // namespace
@@ -38,8 +49,14 @@ void loadIndexWithJournal() {
   App& a = app();
   a.index.journal = &a.journal;
   a.index.load(a.settings.dataFolder());
-  if (a.journal.recovered() > 0) setStatus(StatusPart::Message, "前回の編集を復元しました");
-  SetTimer(a.main, kJournalTimer, kTickMs, nullptr);
+  a.startStatus = startStatusText(a.journal, a.index.loadKind());
+  if (!a.startStatus.empty()) setStatus(StatusPart::Message, a.startStatus);
+  startJournalTimer();
+}
+
+void startJournalTimer() {
+  App& a = app();
+  if (a.main) SetTimer(a.main, kJournalTimer, kTickMs, nullptr);
 }
 
 void journalSawEditorMessage(UINT msg) {
@@ -59,14 +76,17 @@ void journalTick() {
   App& a = app();
   if (a.ui.busy) return;
   const std::uint32_t now = GetTickCount();
+  if (a.journal.failing()) a.journal.retry();
   if (a.journalPace.snapshotDue(now)) {
     journalEditorText();
+    journalNoteWindows();
     a.journalPace.snapshotTaken();
   }
   if (a.journal.unflushed() && a.journalPace.flushDue(now)) {
     a.journal.flush();
     a.journalPace.lastFlush = now;
   }
+  showJournalTrouble();
 }
 
 void stopJournalTimer() {

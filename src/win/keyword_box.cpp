@@ -24,6 +24,7 @@
 #include "ui/history.h"
 #include "ui/open_keyword.h"
 #include "ui/side_lists.h"
+#include "ui/save_messages.h"
 
 namespace tav {
 

@@ -19,6 +19,7 @@
 #include "store/text.h"
 #include "win/control_text.h"
 #include "store/rebuild.h"
+#include "ui/save_messages.h"
 #include "ui/open_keyword.h"
 
 namespace tav {
@@ -360,9 +361,14 @@ void openSelectedNote(RowOpen how) {
 
 void rebuildWithProgress() {
   App& a = app();
-  BusyWork work("インデックスを再作成しています", BusyWork::Stop::Never);
-  saveAndRebuildAll(a.index, a.settings.dataFolder(), [] { selectAllAndFocus(app().keywordBox); },
-                    work.progress());
+  bool saved;
+  {
+    BusyWork work("インデックスを再作成しています", BusyWork::Stop::Never);
+    saved = saveAndRebuildAll(a.index, a.settings.dataFolder(),
+                              [] { selectAllAndFocus(app().keywordBox); }, work.progress());
+  }
+  // What could not be written is named; nothing was rebuilt over it.
+  if (!saved) setStatus(StatusPart::Message, saveFailureText(a.index.lastSaveFailures()));
 }
 
 void rebuildAfterUnreadableNote() {

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "win/main_controls.h"
+#include "ui/save_messages.h"
 #include "win/keyword_box.h"
 #include "win/keyword_list.h"
 #include "win/note_editor.h"

@@ -201,11 +201,15 @@ void startNewNote(const std::string& keyword, const std::string& key, const std:
 }
 
 void saveNote() {
-  App& a = app();
-  if (a.ui.busy) return;  // the index is being rebuilt or read; focus moves then store nothing
+  if (app().ui.busy) return;  // the index is being rebuilt or read; focus moves then store nothing
   closeNoteWindows();
+  storeEditorNote();
+}
+
+void storeEditorNote() {
+  App& a = app();
   const UiState& s = a.ui;
-  if (!s.saveEnabled || a.ui.currentKey.empty()) return;
+  if (!s.saveEnabled || s.busy || a.ui.currentKey.empty()) return;
   if (s.focusMode != FocusMode::NoteEditor && !s.keyChangeMode) return;
   EditState e = readEdit(a.noteEditor);
   std::string keyword = windowText(a.keywordBox);

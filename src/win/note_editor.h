@@ -13,6 +13,8 @@ void showNote(const std::string& keyword, const std::string& key, const std::str
 void startNewNote(const std::string& keyword, const std::string& key, const std::string& body,
                   bool checkIt);
 void saveNote();
+// saveNote without closing the note windows: the editor's note only.
+void storeEditorNote();
 void clearEditor();
 
 }  // namespace tav

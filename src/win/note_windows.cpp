@@ -10,6 +10,7 @@
 #include "notewin/note_pages.h"
 #include "resources/resource.h"
 #include "win/control_text.h"
+#include "win/journal.h"
 
 namespace tav {
 
@@ -24,6 +25,9 @@ struct NoteWindowSet {
   long pageStart = 0;
   // Every body edit is an EDIT: one saved procedure serves them all.
   WNDPROC bodyOwn = nullptr;
+  // Per slot: the journal record of its text taken last, so that a pause
+  // journals only the windows typed into since.
+  std::vector<std::string> journaled;
 };
 
 NoteWindowSet& noteSet() {
@@ -58,6 +62,7 @@ void fill(HWND w, const std::string& key, const std::string& keyword, const std:
 }
 
 LRESULT CALLBACK noteBodyProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  journalSawEditorMessage(msg);
   if (msg == WM_KEYDOWN && wp == VK_F5) {
     runCommands(w);
     if (!IsWindow(w)) return 0;  // "!end" closed the program
@@ -185,6 +190,7 @@ void openNoteWindows() {
   closeNoteWindows();
   NoteWindowSet& s = noteSet();
   s.slots.clear();
+  s.journaled.clear();
   s.count = 0;
   s.matchLines.clear();
   s.pageStart = 0;
@@ -225,6 +231,29 @@ void closeNoteWindows() {
     PostMessageA(w, WM_CLOSE, 0, 0);
   }
   s.count = 0;
+}
+
+void journalNoteWindows() {
+  NoteWindowSet& s = noteSet();
+  KeywordIndex& index = app().index;
+  if (!index.journal) return;
+  s.journaled.resize(s.slots.size());
+  for (std::size_t i = 0; i < s.slots.size(); ++i) {
+    HWND w = s.slots[i];
+    if (!w || !IsWindow(w)) continue;
+    const std::string key = windowText(w);
+    const std::string keyword = dialogItemText(w, IDC_NOTEWIN_KEYWORD);
+    const std::string body = dialogItemText(w, IDC_NOTEWIN_BODY);
+    // As saveNoteWindow would store it; an emptied body deletes only through a real store.
+    if (key.empty() || keyword.empty() || body.empty() ||
+        !storeWouldChange(index, body, keyword, key, 1, true))
+      continue;
+    std::optional<FileStamp> base = index.baseStamp(key);
+    std::string record = storeRecord(body, keyword, key, 1, true, &base);
+    if (record == s.journaled[i]) continue;
+    index.journal->stored(body, keyword, key, 1, true, &base);
+    s.journaled[i] = std::move(record);
+  }
 }
 
 const std::vector<HWND>& noteWindowSlots() { return noteSet().slots; }

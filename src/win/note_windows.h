@@ -18,6 +18,9 @@ void openNoteWindows();
 void showNotePage(long first);
 // Stores the note shown in one slot into the index.
 void saveNoteWindow(std::size_t slot);
+// On a pause in typing: the windows' texts go to the journal as
+// saveNoteWindow would store them, each only when it changed since.
+void journalNoteWindows();
 // Stores every window of the set and closes it; before every saveNote.
 void closeNoteWindows();
 

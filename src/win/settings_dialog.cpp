@@ -12,6 +12,7 @@
 #include "dialogs/settings_dialog.h"
 #include "resources/resource.h"
 #include "win/control_text.h"
+#include "ui/save_messages.h"
 
 namespace tav {
 
@@ -198,9 +199,12 @@ void afterFoldersChanged() {
 void applyOk(const SettingsDialogData& d) {
   App& a = app();
   const std::string before = a.settings.dataFolder();
-  BusyWork work("フォルダを移動してインデックスを再作成しています", BusyWork::Stop::Never);
-  SettingsOutcome r = applySettingsDialog(d, a.settings, a.index, work.progress());
-  if (!r.saved) setStatus(StatusPart::Message, "保存できませんでした");
+  SettingsOutcome r;
+  {
+    BusyWork work("フォルダを移動してインデックスを再作成しています", BusyWork::Stop::Never);
+    r = applySettingsDialog(d, a.settings, a.index, work.progress());
+  }
+  if (!r.saved) setStatus(StatusPart::Message, saveFailureText(a.index.lastSaveFailures()));
   else if (r.moved || a.settings.dataFolder() != before) afterFoldersChanged();
 }
 

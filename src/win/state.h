@@ -110,6 +110,10 @@ struct App {
   // The index's edit journal and its timer's pacing.
   Journal journal;
   JournalPace journalPace;
+  bool journalWarned = false;  // the status bar says the journal cannot be written
+  // What the start found (a journal applied, an index rebuilt): said again
+  // after the first hand-off, whose own status would hide it.
+  std::string startStatus;
 
   std::string commandLineText;
   bool handoffSeen = false;

@@ -281,6 +281,102 @@ TEST(CrashAfterEveryFileOperation, EveryChangeMadeBeforeTheStopIsBack) {
   std::printf("crash points checked: %ld\n", crashes);
 }
 
+// ---- failures instead of stops
+
+// Fails the k-th file operation that changes the disk (reads are not
+// counted): once, or for good until freed (a disk that stays full).
+struct FailAt {
+  long k = 0;
+  long seen = 0;
+  bool forGood = false;
+  tav::FileFault fault = tav::FileFault::DiskFull;
+};
+FailAt failAt;
+
+tav::FileFault failKth(tav::FileOp op, const std::string&) {
+  if (op == tav::FileOp::Read) return tav::FileFault::None;
+  ++failAt.seen;
+  if (failAt.seen == failAt.k || (failAt.forGood && failAt.seen > failAt.k)) return failAt.fault;
+  return tav::FileFault::None;
+}
+
+// A torn record may end the journal (the replay stops there, the next
+// append cuts it off), but no whole record may follow one.
+void expectJournalUntorn(const std::string& where) {
+  std::string text = tavtest::readFileBytes(tav::journalPath("data"));
+  std::size_t valid = 0;
+  tav::readRecords(text, &valid);
+  for (std::size_t p = text.find('@', valid + 1); p != std::string::npos; p = text.find('@', p + 1))
+    EXPECT_TRUE(tav::readRecords(text.substr(p)).empty()) << where << " a record behind a torn one";
+}
+
+// Every file operation of the session fails in turn, as a full disk, a
+// denied access or a held file makes it fail. The run goes on. Then either
+// it is killed (the next start must bring everything back), or, with the
+// failure gone (space freed, the file let go), the journal's pending records
+// and the save are retried as the close does. Either way every note ends at
+// its newest text, no torn record is left, and nothing comes back twice.
+TEST(FailureAtEveryFileOperation, ARetryOrTheNextStartEndsWithEveryNoteAtItsNewestText) {
+  Model expected;
+  for (const Step& s : session()) applyToModel(expected, s);
+  long total = 0;
+  {
+    tavtest::TempExeDir dry("dry");
+    prepareFolder();
+    failAt = FailAt();
+    tav::fileOpFault = failKth;
+    runSession();
+    tav::fileOpFault = nullptr;
+    total = failAt.seen;
+  }
+  ASSERT_GT(total, 40);
+  long points = 0;
+  for (tav::FileFault fault :
+       {tav::FileFault::DiskFull, tav::FileFault::AccessDenied, tav::FileFault::SharingViolation}) {
+    for (long k = 1; k <= total; ++k) {
+      for (int mode = 0; mode < 2; ++mode) {  // 0: killed after the session, 1: retried
+        tavtest::TempExeDir dir("fail");
+        prepareFolder();
+        failAt = FailAt();
+        failAt.k = k;
+        failAt.fault = fault;
+        failAt.forGood = mode == 1;
+        tav::fileOpFault = failKth;
+        tav::Journal j;
+        tav::KeywordIndex idx;
+        idx.journal = &j;
+        idx.load("data");
+        // Killed one step after the failure (the journal's next write is its
+        // retry); retried at the end of the session, with the failure gone.
+        Model upToKill;
+        int stepsAfter = -1;
+        for (const Step& s : session()) {
+          runStep(idx, j, s);
+          applyToModel(upToKill, s);
+          if (stepsAfter >= 0) ++stepsAfter;
+          else if (failAt.seen >= k) stepsAfter = 0;
+          if (mode == 0 && stepsAfter == 1) break;
+        }
+        const std::string where = "fault " + std::to_string(static_cast<int>(fault)) + " at op " +
+                                  std::to_string(k) + (mode ? " (retried)" : " (killed)") + ":";
+        tav::fileOpFault = nullptr;
+        expectJournalUntorn(where);
+        if (mode == 1) {
+          EXPECT_TRUE(j.retry()) << where;
+          EXPECT_TRUE(idx.save("data")) << where;
+        }
+        idx.journal = nullptr;
+        j = tav::Journal();  // the file closed, as by the end of the process
+        ++points;
+        checkFilesWhole(where);
+        checkRecovered(mode == 0 ? upToKill : expected, where);
+        if (::testing::Test::HasFailure()) return;
+      }
+    }
+  }
+  std::printf("failure points checked: %ld\n", points);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -10,9 +10,14 @@
 //   tavctl status PART         print the text of a part of the status bar
 //   tavctl rows                print the keyword list's rows, "column 0|column 1" a line
 //   tavctl command ID          post a menu command (WM_COMMAND) to the main window
+//   tavctl post-close          post WM_CLOSE and return at once
+//   tavctl clip TEXT           put TEXT (or "hex:" bytes) on the clipboard
+//   tavctl box [seconds]       wait for a message box of Tavolin, print its text
 //   tavctl answer ID           press the button ID (IDOK 1, IDCANCEL 2, IDYES 6,
 //                              IDCLOSE 8, ...) of the program's dialog or message
 //                              box; "close" closes it as its title bar's button does
+//   tavctl hold PATH FLAG      hold PATH open without sharing, as another
+//                              program may, until the file FLAG exists
 //   tavctl expect WHAT VALUE [seconds]
 //                              wait until WHAT ("text NAME", "status PART",
 //                              "focused" or "rows", one argument) prints VALUE
@@ -238,6 +243,33 @@ int expect(const std::string& what, const std::string& wanted, double seconds) {
   return 1;
 }
 
+// A visible dialog (message box) of the process that owns the main window.
+HWND messageBox() {
+  HWND main = mainWindow();
+  if (!main) return nullptr;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(main, &pid);
+  for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w;
+       w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+int hold(const std::string& path, const std::string& flag) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return 1;
+  print("held\n");
+  std::fflush(stdout);
+  for (int i = 0; i < 600 * 10 && GetFileAttributesA(flag.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+    Sleep(100);
+  CloseHandle(h);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -247,6 +279,28 @@ int main(int argc, char** argv) {
   if (cmd == "wait") return waitFor(true, seconds);
   if (cmd == "gone") return waitFor(false, seconds);
   if (cmd == "expect" && argc > 3) return expect(argv[2], argv[3], argc > 4 ? std::atof(argv[4]) : 20);
+  if (cmd == "clip" && argc > 2) {
+    const std::string text = unhex(argv[2]);
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!mem || !OpenClipboard(nullptr)) return 1;
+    std::memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
+    GlobalUnlock(mem);
+    EmptyClipboard();
+    bool ok = SetClipboardData(CF_TEXT, mem) != nullptr;
+    CloseClipboard();
+    return ok ? 0 : 1;
+  }
+  if (cmd == "hold" && argc > 3) return hold(unhex(argv[2]), unhex(argv[3]));
+  if (cmd == "box") {
+    for (int i = 0; i < seconds * 10; ++i) {
+      if (HWND box = messageBox()) {
+        print(textOf(GetDlgItem(box, 0xFFFF)));
+        return 0;
+      }
+      Sleep(100);
+    }
+    return 1;
+  }
   HWND w = mainWindow();
   if (!w) return 1;
   if (cmd == "focus") {
@@ -268,6 +322,10 @@ int main(int argc, char** argv) {
     if (!d) return 1;
     if (std::strcmp(argv[2], "close") == 0) PostMessageA(d, WM_CLOSE, 0, 0);
     else PostMessageA(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    return 0;
+  }
+  if (cmd == "post-close") {
+    PostMessageA(w, WM_CLOSE, 0, 0);
     return 0;
   }
   if (cmd == "close") {

@@ -112,13 +112,20 @@ FakeClock::FakeClock(std::time_t t) : now_(t) {
 
 FakeClock::~FakeClock() { tav::setClock(nullptr); }
 
-HeldFile::HeldFile(const std::string& path) {
+HeldFile::HeldFile(const std::string& path) : HeldFile(path, None) {}
+
+HeldFile::HeldFile(const std::string& path, Sharing sharing) {
 #ifdef _WIN32
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = sharing == None
+                 ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr)
+                 : CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h != INVALID_HANDLE_VALUE) handle_ = h;
 #else
   (void)path;
+  (void)sharing;
 #endif
 }
 
@@ -183,5 +190,52 @@ std::string readFileBytes(const std::string& path) {
   std::fclose(f);
   return s;
 }
+
+}  // namespace tavtest
+
+namespace tavtest {
+
+namespace {
+
+struct FaultRule {
+  tav::FileOp op;
+  std::string name;
+  tav::FileFault fault;
+  int times;
+};
+std::vector<FaultRule>& faultRules() {
+  static std::vector<FaultRule> rules;
+  return rules;
+}
+int faultsDone = 0;
+
+tav::FileFault ruledFault(tav::FileOp op, const std::string& path) {
+  for (FaultRule& r : faultRules()) {
+    if (r.op != op || r.times == 0) continue;
+    if (path.size() < r.name.size() || path.compare(path.size() - r.name.size(), r.name.size(), r.name) != 0)
+      continue;
+    if (r.times > 0) --r.times;
+    ++faultsDone;
+    return r.fault;
+  }
+  return tav::FileFault::None;
+}
+
+}  // namespace
+
+FaultyFiles::FaultyFiles() {
+  faultRules().clear();
+  faultsDone = 0;
+  tav::fileOpFault = ruledFault;
+}
+FaultyFiles::~FaultyFiles() {
+  tav::fileOpFault = nullptr;
+  faultRules().clear();
+}
+void FaultyFiles::fail(tav::FileOp op, const std::string& name, tav::FileFault fault, int times) {
+  faultRules().push_back({op, name, fault, times});
+}
+void FaultyFiles::clear() { faultRules().clear(); }
+int FaultyFiles::failed() const { return faultsDone; }
 
 }  // namespace tavtest

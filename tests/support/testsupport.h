@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace tavtest {
 
 // A fresh empty folder under the system's temporary folder, made ExeDir for the
@@ -66,6 +68,9 @@ class FakeClock {
 class HeldFile {
  public:
   explicit HeldFile(const std::string& path);
+  // An editor's hold: open for writing, sharing reads and writes.
+  enum Sharing { None, ReadWrite };
+  HeldFile(const std::string& path, Sharing sharing);
   ~HeldFile() { release(); }
   HeldFile(const HeldFile&) = delete;
   HeldFile& operator=(const HeldFile&) = delete;
@@ -74,6 +79,21 @@ class HeldFile {
 
  private:
   void* handle_ = nullptr;
+};
+
+// Makes file operations fail as a full disk, a denied access or a held file
+// would, for the guard's lifetime: each rule fails the operations of its
+// kind on paths ending with its name (any path for an empty name; appends,
+// flushes and truncations have none), `times` times or for good (-1).
+class FaultyFiles {
+ public:
+  FaultyFiles();
+  ~FaultyFiles();
+  FaultyFiles(const FaultyFiles&) = delete;
+  FaultyFiles& operator=(const FaultyFiles&) = delete;
+  void fail(tav::FileOp op, const std::string& name, tav::FileFault fault, int times = -1);
+  void clear();
+  int failed() const;  // operations failed so far
 };
 
 // Dates a file's last write `seconds` back, as a file written long ago.

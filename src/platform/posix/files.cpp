@@ -40,6 +40,13 @@ bool writeAll(int fd, std::string_view text) {
   return true;
 }
 
+// An injected fault as the error it stands for.
+bool failAs(FileFault f) {
+  if (f == FileFault::None) return false;
+  errno = f == FileFault::DiskFull ? ENOSPC : f == FileFault::AccessDenied ? EACCES : EBUSY;
+  return true;
+}
+
 std::size_t charLen(std::string_view s, std::size_t i) {
   return isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
 }
@@ -82,6 +89,7 @@ bool wildMatch(std::string_view mask, std::string_view name) {
 
 std::optional<std::string> readWholeFile(const std::string& path) {
   // Non-blocking, so that a pipe standing in a folder cannot stall a listing's reader.
+  if (failAs(injectedFault(FileOp::Read, path))) return std::nullopt;
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   struct stat st {};
@@ -121,19 +129,20 @@ bool writeWholeFile(const std::string& path, std::string_view text) {
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     tmp = folderOf(path) + ".~tav" + std::to_string(::getpid()) + "_" +
           std::to_string(++counter) + ".tmp";
+    if (failAs(injectedFault(FileOp::Create, tmp))) return false;
     fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd < 0 && errno != EEXIST) return false;
   }
   if (fd < 0) return false;
   fileOpDone();
-  bool ok = writeAll(fd, text);
+  bool ok = !failAs(injectedFault(FileOp::Write, path)) && writeAll(fd, text);
   fileOpDone();
   ok = ok && (!existed || !S_ISREG(st.st_mode) || ::fchmod(fd, st.st_mode & 07777) == 0) &&
        ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   fileOpDone();
   if (ok) {
-    ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+    ok = !failAs(injectedFault(FileOp::Rename, path)) && ::rename(tmp.c_str(), path.c_str()) == 0;
     fileOpDone();
   }
   if (!ok) ::unlink(tmp.c_str());
@@ -150,12 +159,14 @@ bool appendToFile(const std::string& path, std::string_view text) {
 bool deleteFile(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (failAs(injectedFault(FileOp::Delete, path))) return false;
   bool ok = ::unlink(path.c_str()) == 0;
   fileOpDone();
   return ok;
 }
 
 bool createFolder(const std::string& path) {
+  if (failAs(injectedFault(FileOp::Folder, path))) return false;
   bool ok = ::mkdir(path.c_str(), 0755) == 0;
   fileOpDone();
   return ok;
@@ -163,6 +174,7 @@ bool createFolder(const std::string& path) {
 
 // The handle is the descriptor plus one, so that nullptr means none.
 OpenFile openForAppend(const std::string& path) {
+  if (failAs(injectedFault(FileOp::Create, path))) return nullptr;
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   if (fd < 0) return nullptr;
   fileOpDone();
@@ -175,6 +187,11 @@ int fdOf(OpenFile f) { return static_cast<int>(reinterpret_cast<std::intptr_t>(f
 
 bool appendOpen(OpenFile f, std::string_view text) {
   if (!f) return false;
+  if (FileFault fault = injectedFault(FileOp::Append, std::string()); fault != FileFault::None) {
+    // A disk that fills up midway: part of the text is there.
+    if (fault == FileFault::DiskFull) writeAll(fdOf(f), text.substr(0, text.size() / 2));
+    return !failAs(fault);
+  }
   std::size_t half = afterFileOp ? text.size() / 2 : text.size();
   bool ok = writeAll(fdOf(f), text.substr(0, half));
   fileOpDone();
@@ -186,7 +203,15 @@ bool appendOpen(OpenFile f, std::string_view text) {
 }
 
 bool flushOpen(OpenFile f) {
+  if (failAs(injectedFault(FileOp::Flush, std::string()))) return false;
   bool ok = f && ::fdatasync(fdOf(f)) == 0;
+  fileOpDone();
+  return ok;
+}
+
+bool truncateOpen(OpenFile f, std::uint64_t size) {
+  if (!f || failAs(injectedFault(FileOp::Truncate, std::string()))) return false;
+  bool ok = ::ftruncate(fdOf(f), static_cast<off_t>(size)) == 0;
   fileOpDone();
   return ok;
 }
@@ -198,6 +223,7 @@ void closeOpen(OpenFile f) {
 bool removeFolder(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
 
 bool moveFile(const std::string& from, const std::string& to) {
+  if (failAs(injectedFault(FileOp::Rename, from))) return false;
   struct stat st {};
   if (::lstat(to.c_str(), &st) == 0) return false;
   return ::rename(from.c_str(), to.c_str()) == 0;
@@ -221,6 +247,16 @@ void listFolder(const std::string& folder, std::vector<std::string>& out, ListWh
     if ((what == ListWhat::Folders) == isDir) out.push_back(name);
   }
   ::closedir(d);
+}
+
+std::optional<FileStamp> fileStampOf(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  FileStamp s;
+  s.size = static_cast<std::uint64_t>(st.st_size);
+  s.time = static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 10000000u +
+           static_cast<std::uint64_t>(st.st_mtim.tv_nsec) / 100u;
+  return s;
 }
 
 void listFolderStamps(const std::string& folder,

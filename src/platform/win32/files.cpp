@@ -35,11 +35,25 @@ bool isTransientError(DWORD e) {
   return e == ERROR_SHARING_VIOLATION || e == ERROR_ACCESS_DENIED || e == ERROR_LOCK_VIOLATION;
 }
 
+// An injected fault as the error it stands for.
+bool failAs(FileFault f) {
+  if (f == FileFault::None) return false;
+  SetLastError(f == FileFault::DiskFull       ? ERROR_DISK_FULL
+               : f == FileFault::AccessDenied ? ERROR_ACCESS_DENIED
+                                              : ERROR_SHARING_VIOLATION);
+  return true;
+}
+
 }  // namespace
 
 std::optional<std::string> readWholeFile(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Read and write sharing: an editor or a sync engine that holds a note open
+  // (even for writing) must not make it unreadable here. What is read is
+  // checked by the callers (stamps), not guaranteed by locking.
+  if (failAs(injectedFault(FileOp::Read, path))) return std::nullopt;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   LARGE_INTEGER size {};
   if (!GetFileSizeEx(h, &size) || size.QuadPart > 0x7FFFFFFF) {
@@ -78,6 +92,7 @@ bool writeWholeFile(const std::string& path, std::string_view text) {
   for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
     tmp = folderOf(path) + "~tav" + std::to_string(GetCurrentProcessId()) + "_" +
           std::to_string(++counter) + ".tmp";
+    if (failAs(injectedFault(FileOp::Create, tmp))) return false;
     h = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                     nullptr);
     if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
@@ -86,7 +101,7 @@ bool writeWholeFile(const std::string& path, std::string_view text) {
   }
   if (h == INVALID_HANDLE_VALUE) return false;
   fileOpDone();
-  bool ok = writeAll(h, text);
+  bool ok = !failAs(injectedFault(FileOp::Write, path)) && writeAll(h, text);
   fileOpDone();
   ok = ok && FlushFileBuffers(h);
   ok = CloseHandle(h) && ok;
@@ -94,7 +109,8 @@ bool writeWholeFile(const std::string& path, std::string_view text) {
   if (ok) {
     ok = false;
     for (int attempt = 0; attempt < 10; ++attempt) {
-      if (MoveFileExA(tmp.c_str(), path.c_str(),
+      if (!failAs(injectedFault(FileOp::Rename, path)) &&
+          MoveFileExA(tmp.c_str(), path.c_str(),
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ok = true;
         fileOpDone();
@@ -118,18 +134,21 @@ bool appendToFile(const std::string& path, std::string_view text) {
 }
 
 bool deleteFile(const std::string& path) {
+  if (failAs(injectedFault(FileOp::Delete, path))) return false;
   bool ok = DeleteFileA(path.c_str()) != 0;
   fileOpDone();
   return ok;
 }
 
 bool createFolder(const std::string& path) {
+  if (failAs(injectedFault(FileOp::Folder, path))) return false;
   bool ok = CreateDirectoryA(path.c_str(), nullptr) != 0;
   fileOpDone();
   return ok;
 }
 
 OpenFile openForAppend(const std::string& path) {
+  if (failAs(injectedFault(FileOp::Create, path))) return nullptr;
   HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
@@ -145,6 +164,11 @@ OpenFile openForAppend(const std::string& path) {
 bool appendOpen(OpenFile f, std::string_view text) {
   HANDLE h = static_cast<HANDLE>(f);
   if (!h) return false;
+  if (FileFault fault = injectedFault(FileOp::Append, std::string()); fault != FileFault::None) {
+    // A disk that fills up midway: part of the text is there.
+    if (fault == FileFault::DiskFull) writeAll(h, text.substr(0, text.size() / 2));
+    return !failAs(fault);
+  }
   std::size_t half = afterFileOp ? text.size() / 2 : text.size();
   bool ok = writeAll(h, text.substr(0, half));
   fileOpDone();
@@ -156,7 +180,18 @@ bool appendOpen(OpenFile f, std::string_view text) {
 }
 
 bool flushOpen(OpenFile f) {
+  if (failAs(injectedFault(FileOp::Flush, std::string()))) return false;
   bool ok = f && FlushFileBuffers(static_cast<HANDLE>(f));
+  fileOpDone();
+  return ok;
+}
+
+bool truncateOpen(OpenFile f, std::uint64_t size) {
+  HANDLE h = static_cast<HANDLE>(f);
+  if (!h || failAs(injectedFault(FileOp::Truncate, std::string()))) return false;
+  LARGE_INTEGER at {};
+  at.QuadPart = static_cast<LONGLONG>(size);
+  bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
   fileOpDone();
   return ok;
 }
@@ -168,6 +203,7 @@ void closeOpen(OpenFile f) {
 bool removeFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
 
 bool moveFile(const std::string& from, const std::string& to) {
+  if (failAs(injectedFault(FileOp::Rename, from))) return false;
   return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
@@ -211,16 +247,29 @@ void listFolder(const std::string& folder, std::vector<std::string>& out, ListWh
   });
 }
 
+namespace {
+FileStamp stampOf(DWORD sizeHigh, DWORD sizeLow, const FILETIME& written) {
+  FileStamp st;
+  st.size = (static_cast<std::uint64_t>(sizeHigh) << 32) | sizeLow;
+  st.time = (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+  return st;
+}
+}  // namespace
+
+std::optional<FileStamp> fileStampOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA fa {};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &fa) ||
+      (fa.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    return std::nullopt;
+  return stampOf(fa.nFileSizeHigh, fa.nFileSizeLow, fa.ftLastWriteTime);
+}
+
 void listFolderStamps(const std::string& folder,
                       std::vector<std::pair<std::string, FileStamp>>& out) {
   forEachEntry(folder, [&](const WIN32_FIND_DATAA& fd) {
     // A link's own stamp does not change with what it points to.
     if (fd.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return;
-    FileStamp st;
-    st.size = (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    st.time = (static_cast<std::uint64_t>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
-              fd.ftLastWriteTime.dwLowDateTime;
-    out.emplace_back(fd.cFileName, st);
+    out.emplace_back(fd.cFileName, stampOf(fd.nFileSizeHigh, fd.nFileSizeLow, fd.ftLastWriteTime));
   });
 }
 

@@ -264,6 +264,13 @@ bool appendOpen(OpenFile f, std::string_view text) {
 
 bool flushOpen(OpenFile f) { return f != nullptr; }
 
+bool truncateOpen(OpenFile f, std::uint64_t size) {
+  if (!f) return false;
+  std::string* file = writableFile(Op::Write, *static_cast<std::string*>(f));
+  if (file && size < file->size()) file->resize(static_cast<std::size_t>(size));
+  return file != nullptr;
+}
+
 void closeOpen(OpenFile f) { delete static_cast<std::string*>(f); }
 
 bool deleteFile(const std::string& path) {
@@ -321,6 +328,13 @@ void listFolder(const std::string& folder, std::vector<std::string>& out, ListWh
   fuzzfs::forEachChild(fuzzfs::normal(folder), [&](const std::string& name, fuzzfs::Node& c) {
     if (c.folder == (what == ListWhat::Folders)) out.push_back(name);
   });
+}
+
+std::optional<FileStamp> fileStampOf(const std::string& path) {
+  fuzzfs::note(Op::List, path);
+  fuzzfs::Node* n = fuzzfs::nodeAt(fuzzfs::normal(path));
+  if (!n || n->folder) return std::nullopt;
+  return FileStamp{n->content.size(), 0};
 }
 
 void listFolderStamps(const std::string& folder,

@@ -136,3 +136,37 @@ TEST_F(SettingsOk, FailedSaveKeepsUnsavedNotesAndTheFolders) {
 }
 
 }  // namespace
+
+namespace {
+
+// The data folder in use is written when OK switches it, so a crash after the
+// switch starts in the new folder, where its journal is, not the old one.
+TEST_F(SettingsOk, Fault6_CrashAfterSwitchingDataFolders_NextStartAppliesTheJournal) {
+  note("data", "会議/201101010000000000", "kaigi");
+  note("data2", "ソフト/201101010000010000", "soft");
+  s.iniPath = tmp.path("init.ini");
+  tav::loadSettings(s);
+  tav::Journal j;
+  idx.journal = &j;
+  idx.load(s.dataFolder());
+  tav::SettingsDialogData d = tav::settingsDialogStart(s, {});
+  d.current = "data2";
+  ASSERT_TRUE(tav::applySettingsDialog(d, s, idx).saved);
+  idx.storeNote("表\r\n新しい", "soft", "ソフト/201101010000010000", 0, false);
+  idx.journal = nullptr;  // the crash: no close
+  j = tav::Journal();
+
+  tav::Settings next;
+  next.iniPath = s.iniPath;
+  tav::loadSettings(next);
+  EXPECT_EQ("data2", next.dataFolder());
+  tav::Journal j2;
+  tav::KeywordIndex again;
+  again.journal = &j2;
+  again.load(next.dataFolder());
+  EXPECT_EQ(1u, j2.recovered());
+  EXPECT_NE(std::string::npos,
+            tavtest::readFileBytes(path("data2", "ソフト/201101010000010000")).find("新しい"));
+}
+
+}  // namespace

@@ -84,6 +84,17 @@ TEST(Files, FileHeldByAnotherProgramIsNotReplaced) {
   EXPECT_EQ(files, std::vector<std::string>{"held.txt"});
 }
 
+// An editor that holds a note open for writing (sharing reads and writes)
+// must not make it unreadable: a rebuild would have listed it as "null".
+TEST(Files, Fault5_NoteOpenForWritingInAnEditor_IsStillRead) {
+  TempExeDir t;
+  std::string f = t.path("表");
+  ASSERT_TRUE(tav::writeWholeFile(f, "<k>会議,</k><n>本文</n>"));
+  tavtest::HeldFile editor(f, tavtest::HeldFile::ReadWrite);
+  if (!editor.holding()) GTEST_SKIP() << "this platform does not lock files";
+  EXPECT_EQ(std::optional<std::string>("<k>会議,</k><n>本文</n>"), tav::readWholeFile(f));
+}
+
 // A file the user marked read-only is not replaced, on either platform.
 TEST(Files, ReadOnlyFileIsNotReplaced) {
   TempExeDir t;

@@ -230,7 +230,7 @@ TEST_F(Fault, UnreadableIndex_SaveKeepsEveryNoteOnDisk) {
   tavtest::HeldFile held(data("index2.txt"));
   if (!held.holding()) GTEST_SKIP() << "no file locks on this platform";
   idx.load("data");
-  EXPECT_TRUE(idx.empty());
+  EXPECT_NE(idx.findByKey("a/1"), nullptr);  // listed from the note files
   idx.storeNote("second", "two", "a/2", 0, false);
   EXPECT_FALSE(idx.save("data"));  // still held: left alone
   held.release();

@@ -93,3 +93,20 @@ TEST_F(MoveNotes, TwelveNotesKeepDistinctKeysAndDeleteRemovesFiles) {
   ASSERT_TRUE(idx.save("data"));
   EXPECT_TRUE(files("default").empty());
 }
+
+// "新規" and defdir refuse the names of the data folder's own files: a
+// sub-folder "journal.dat" turned the crash protection off for good, one
+// named "index2.txt" made every save fail.
+TEST(DirMenu, Fault7_NewFolderNamedLikeADataFolderFile_IsRefused) {
+  const struct {
+    const char* name;
+    bool usable;
+  } cases[] = {{"journal.dat", false}, {"index2.txt", false}, {"INDEX2.TXT", false},
+               {"Bodies.dat", false},  {"journal-00000000000000000001.dat", false},
+               {"~tav12_3.tmp", false}, {"ソフト", true}, {"表", true}, {"journal", true},
+               {"index2.txt.old", true}, {"", false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.usable, tav::usableNewFolderName(c.name)) << c.name;
+    EXPECT_EQ(c.usable ? std::string(c.name) : "default", tav::safeFolderName(c.name)) << c.name;
+  }
+}
