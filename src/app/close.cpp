@@ -1,5 +1,6 @@
 // The close sequence, also run when Windows ends the session.
 #include "app/app.h"
+#include "win/busy.h"
 #include "win/main_controls.h"
 #include "win/note_editor.h"
 #include "win/note_windows.h"
@@ -33,7 +34,12 @@ bool saveIndexAtClose() {
   App& a = app();
   for (;;) {
     a.journal.retry();
-    if (a.index.save(a.settings.dataFolder())) return true;
+    bool saved;
+    {
+      BusyWork work("ノートを保存しています", BusyWork::Stop::Never);
+      saved = a.index.save(a.settings.dataFolder(), work.progress());
+    }
+    if (saved) return true;
     a.journal.flush();  // what the next start replays is on the disk
     switch (askAfterFailedSave()) {
       case AfterFailedSave::Retry: break;

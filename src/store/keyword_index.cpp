@@ -95,7 +95,7 @@ std::optional<FileStamp> KeywordIndex::baseStamp(std::string_view key) const {
   return fileStampOf(notePath(folder_, key));
 }
 
-bool KeywordIndex::save(const std::string& folder) {
+bool KeywordIndex::save(const std::string& folder, const Progress& progress) {
   // A key that a hand-made index holds twice has its file written or
   // deleted only for the entry that lookups give, never by a later twin.
   auto ownsFile = [this](const IndexEntry* e) {
@@ -107,8 +107,13 @@ bool KeywordIndex::save(const std::string& folder) {
     ok = false;
     failures_.notes.emplace_back(e->keyword().empty() ? e->key() : e->keyword());
   };
+  std::size_t toWrite = 0, written = 0;
+  if (progress.report) {
+    for (auto& e : entries_) toWrite += e->saveAction() == IndexEntry::SaveAction::Write;
+  }
   for (auto& e : entries_) {
     if (e->saveAction() != IndexEntry::SaveAction::Write) continue;
+    progress.step(++written, toWrite);  // a save is never stopped half way
     // A changed note whose key cannot be a path is not written: a failure,
     // so that no old file is deleted on its account.
     if (!isSafeNoteKey(e->key())) {

@@ -46,7 +46,8 @@ class KeywordIndex {
   // Writes changed note files (first) and then "index2.txt" of folder.
   // Returns false when any write failed (the old files stay whole; no file is
   // deleted in a save in which a note file could not be written).
-  bool save(const std::string& folder);
+  // Each note file written is a step of progress.
+  bool save(const std::string& folder, const Progress& progress = {});
   // What the last save could not write: the notes (by keyword, or key when
   // it has none) and whether "index2.txt" was among them.
   struct SaveFailures {

@@ -96,6 +96,22 @@ TEST_F(Store, SaveWritesChangedNotesDeletesEmptiedOnesAndKeepsOrder) {
   EXPECT_EQ(index(), "a/1,4,1,0,one\na/3,0,0,0,three\n");
 }
 
+// The save at close counts the notes it writes, and a request to stop is not
+// heard: every changed note is written.
+TEST_F(Store, SaveCountsTheNotesItWritesAndNeverStops) {
+  makeSub("表");
+  idx.load("data");
+  for (const char* key : {"表/1", "表/2", "表/3"}) idx.storeNote("本文", "ソ", key, 0, false);
+  std::vector<std::pair<std::size_t, std::size_t>> steps;
+  ASSERT_TRUE(idx.save("data", tav::Progress{[&](std::size_t done, std::size_t total) {
+    steps.emplace_back(done, total);
+    return false;
+  }}));
+  const std::vector<std::pair<std::size_t, std::size_t>> want {{1, 3}, {2, 3}, {3, 3}};
+  EXPECT_EQ(want, steps);
+  EXPECT_EQ(3u, tavtest::filesIn(data("表")).size());
+}
+
 // ---- statuses
 
 TEST_F(Store, StatusTransitions) {
