@@ -155,4 +155,16 @@ TEST_F(FailedWritesWindow, Fault10_AfterTheEndSessionSave_TheRunGoesOnWithItsWho
   EXPECT_NE(std::string::npos, file("data\\index2.txt").find("りんご"));
 }
 
+// Note files without "index2.txt": the start lists them from the files and
+// says so, where it used to show an empty list.
+TEST_F(FailedWritesWindow, Fault9_MissingIndex_StartListsTheNotesAndSaysSo) {
+  CreateDirectoryA(dir_.path("data").c_str(), nullptr);
+  CreateDirectoryA(dir_.path("data\\表").c_str(), nullptr);
+  tavtest::writeFileBytes(dir_.path("data\\") + kBanana, "<k>バナナ,</k><f>0</f><c>0</c><n>yellow</n>");
+  start();
+  EXPECT_EQ("インデックスがなかったため、メモのファイルから作り直しました", tavgui::statusText(3));
+  EXPECT_EQ(1u, app().index.size());
+  EXPECT_NE(std::string::npos, file("data\\index2.txt").find("バナナ"));
+}
+
 }  // namespace
