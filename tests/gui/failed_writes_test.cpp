@@ -39,13 +39,6 @@ class FailedWritesWindow : public tavgui::MainWindowTest {
   FailedWritesWindow() : MainWindowTest("failwin") {}
 
  protected:
-  static void pumpFor(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    do {
-      tavgui::pump();
-      Sleep(10);
-    } while (static_cast<LONG>(end - GetTickCount()) > 0);
-  }
   // WM_CLOSE, answering the boxes it shows with answers; true when the window went.
   bool closeAnswering(std::vector<int> answers) {
     g_answers = std::move(answers);
@@ -118,7 +111,7 @@ TEST_F(FailedWritesWindow, Fault8_NoteWindowTyping_IsJournaled) {
   SetFocus(body);
   SendMessageA(body, EM_SETSEL, 100, 100);
   tavgui::type(body, " 熟した");
-  pumpFor(1600);
+  tavgui::pumpFor(1600);
   EXPECT_NE(std::string::npos, file("data\\journal.dat").find("熟した"));
 
   // The crash: no close, nothing saved.

@@ -24,6 +24,14 @@ void pump() {
   }
 }
 
+void pumpFor(DWORD ms) {
+  DWORD end = GetTickCount() + ms;
+  do {
+    pump();
+    Sleep(10);
+  } while (static_cast<LONG>(end - GetTickCount()) > 0);
+}
+
 std::string statusText(int part) {
   char buf[512] = {0};
   SendMessageA(app().statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(buf));

@@ -15,6 +15,8 @@ namespace tavgui {
 
 // Dispatches what is queued for this thread, a few rounds.
 void pump();
+// Lets timers run: dispatches what comes for ms milliseconds.
+void pumpFor(DWORD ms);
 
 // Text of a status bar part.
 std::string statusText(int part);

@@ -22,14 +22,6 @@ class JournalWindow : public tavgui::MainWindowTest {
   JournalWindow() : MainWindowTest("journal") {}
 
  protected:
-  // Lets the timer run: dispatches what comes for ms milliseconds.
-  static void pumpFor(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    do {
-      tavgui::pump();
-      Sleep(10);
-    } while (static_cast<LONG>(end - GetTickCount()) > 0);
-  }
   void openBanana() {
     tav::App& a = app();
     SetFocus(a.keywordBox);
@@ -48,7 +40,7 @@ TEST_F(JournalWindow, PausedTypingSurvivesACrashAndExitWithoutSavingDiscardsIt) 
   const std::string saved = note();
   openBanana();
   tavgui::type(app().noteEditor, " ripe");
-  pumpFor(1600);  // a pause
+  tavgui::pumpFor(1600);  // a pause
   EXPECT_NE(std::string::npos, journal().find("yellow ripe"));
   EXPECT_FALSE(app().journal.unflushed()) << "a pause flushes";
 
@@ -66,7 +58,7 @@ TEST_F(JournalWindow, PausedTypingSurvivesACrashAndExitWithoutSavingDiscardsIt) 
   openBanana();
   SendMessageA(app().noteEditor, EM_SETSEL, 11, 11);
   tavgui::type(app().noteEditor, "!!");
-  pumpFor(1600);
+  tavgui::pumpFor(1600);
   EXPECT_NE(std::string::npos, journal().find("yellow ripe!!"));
   SendMessageA(main_, WM_COMMAND, MAKEWPARAM(IDM_EXIT_WITHOUT_SAVE, 0), 0);
   tavgui::pump();
