@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "store/journal.h"
 #include "store/match.h"
+#include "store/sync_names.h"
 #include "store/text.h"
 
 namespace tav {
@@ -142,7 +143,8 @@ bool isDataFolderFileName(std::string_view name) {
 }
 
 std::string safeFolderName(std::string_view name) {
-  return isSafeNamePart(name) && !isDataFolderFileName(name) ? std::string(name)
+  return isSafeNamePart(name) && !isDataFolderFileName(name) && !isForeignEntry(name)
+             ? std::string(name)
                                                              : std::string("default");
 }
 

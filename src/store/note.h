@@ -55,8 +55,10 @@ bool isSafeNamePart(std::string_view part);
 bool isDataFolderFileName(std::string_view name);
 
 // The sub-folder new notes are filed in: name itself when it is a safe name
-// part and no data folder file's name, "default" otherwise (an empty, "memo." or "a:b" folder would make keys
-// whose files could never be written).
+// part, no data folder file's name and no other program's (isForeignEntry),
+// "default" otherwise (an empty, "memo." or "a:b" folder would make keys
+// whose files could never be written; a ".stversions" one, notes that no
+// rebuild lists).
 std::string safeFolderName(std::string_view name);
 
 // Is the key usable as a path below the data folder: exactly sub-folder "/"
