@@ -290,6 +290,17 @@ const std::string* IndexEntry::loadBody(std::string_view folder) {
   return &body;
 }
 
+bool IndexEntry::dropStaleBody(std::string_view folder) {
+  if (status != EntryStatus::Clean || !bodyLoaded || !stampKnown || !isSafeNoteKey(key()))
+    return false;
+  std::optional<FileStamp> now = fileStampOf(notePath(folder, key()));
+  if (!now || now == stamp) return false;
+  body.clear();
+  bodyLoaded = false;
+  stampKnown = false;
+  return true;
+}
+
 std::string IndexEntry::composeNoteFile() const {
   return tav::composeNoteFile(keyword(), caret, checkedAtStore, body);
 }

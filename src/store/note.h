@@ -138,6 +138,11 @@ struct IndexEntry {
   // empty text for a Deleted entry; nullptr when the file cannot be read or the
   // key is not usable as a path.
   const std::string* loadBody(std::string_view folder);
+  // Forgets a body read from the note file below folder once the file no
+  // longer has the stamp it had then (another program changed it), so that
+  // the next loadBody reads it again; true when it did. A body changed here
+  // is kept, and so is one whose file is gone.
+  bool dropStaleBody(std::string_view folder);
   std::string composeNoteFile() const;
   void setBody(std::string text);
   // Puts text and CR LF before a non-empty body; true when it did. Leaves the status.
