@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "store/rebuild.h"
+#include "store/sync_names.h"
 #include "store/text.h"
 
 namespace tav {
@@ -31,9 +32,7 @@ std::string dataFolderPath(const char* name) { return exePath(name) + kPathSep; 
 NameList subFolders(const char* name) {
   std::string folder = dataFolderPath(name);
   if (pathKind(folder) != PathKind::Folder) createFolder(exePath(name));
-  NameList out;
-  listFolder(folder, out, ListWhat::Folders);
-  return out;
+  return noteFolders(folder);
 }
 
 // Moves the listed names from one data folder to the other; true when it tried any.

@@ -78,6 +78,12 @@ PathKind pathKind(const std::string& path);
 // (without "." and "..") or the files. A missing folder appends nothing.
 enum class ListWhat { Folders, Files };
 void listFolder(const std::string& folder, std::vector<std::string>& out, ListWhat what);
+// listFolder with what the file system says of each entry besides its name.
+struct FolderEntry {
+  std::string name;
+  bool hidden = false;  // the hidden or system attribute; never set where there are none
+};
+void listFolderEntries(const std::string& folder, std::vector<FolderEntry>& out, ListWhat what);
 
 // A file's size and last write time. The time counts 100 ns steps on the
 // clock fileClockNow reads; a stamp is only compared whole.

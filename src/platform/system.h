@@ -28,6 +28,9 @@ struct VolumeSpace {
 // means the root file system elsewhere), or nothing when it cannot be queried.
 std::optional<VolumeSpace> volumeSpace(const std::string& path);
 
+// This computer's name (the one the network knows it by), or "" when it cannot be asked.
+std::string machineName();
+
 // The four mappings of the width and kana commands, over code page 932 text.
 enum class TextMap { FullWidth, HalfWidth, Katakana, Hiragana };
 // The mapped text, or nothing when the mapping failed. Characters without a

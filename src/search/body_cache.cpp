@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "store/note.h"
+#include "store/sync_names.h"
 
 namespace tav {
 
@@ -95,10 +96,8 @@ void BodyCache::list() {
   unknown_.clear();
   listedAt_ = fileClockNow();
   const std::string base = exeDir() + folder_ + kPathSep;
-  std::vector<std::string> subs;
-  listFolder(base, subs, ListWhat::Folders);
   std::vector<std::pair<std::string, FileStamp>> files;
-  for (const std::string& sub : subs) {
+  for (const std::string& sub : noteFolders(base)) {
     if (!isSafeNamePart(sub)) continue;
     files.clear();
     listFolderStamps(base + sub, files);

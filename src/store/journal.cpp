@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "platform/system.h"
 #include "store/keyword_index.h"
 #include "store/text.h"
 
@@ -274,6 +275,12 @@ std::string batchRecord(const std::vector<std::string>& payloads) {
   return out;
 }
 
+std::string machineRecord(std::string_view machine) {
+  std::string out = "M";
+  putField(out, machine);
+  return out;
+}
+
 Replay::Note* Replay::find(std::string_view key) {
   for (auto& n : notes)
     if (n.first == key) return &n.second;
@@ -339,6 +346,8 @@ Journal& Journal::operator=(Journal&& other) noexcept {
   if (this != &other) {
     closeFile();
     folder_ = std::move(other.folder_);
+    fileName_ = std::move(other.fileName_);
+    others_ = other.others_;
     file_ = std::exchange(other.file_, nullptr);
     unflushed_ = std::exchange(other.unflushed_, false);
     batchDepth_ = std::exchange(other.batchDepth_, 0);
@@ -371,11 +380,25 @@ std::string folderPath(const std::string& folder, std::string_view name) {
   return path;
 }
 
+// A name for a journal beside "journal.dat", read at a later start after the
+// journals named before it (the names hold the clock).
+std::string asideName() {
+  std::string name = std::to_string(fileClockNow());
+  return "journal-" + std::string(name.size() < 20 ? 20 - name.size() : 0, '0') + name + ".dat";
+}
+
+// Does a journal's first record name a machine other than this one?
+bool writtenElsewhere(const std::vector<std::string>& records) {
+  if (records.empty() || records.front().empty() || records.front()[0] != 'M') return false;
+  Fields f(std::string_view(records.front()).substr(1));
+  std::string_view machine = f.next();
+  return f.ok() && machine != machineName();
+}
+
 }  // namespace
 
 bool Journal::setAside() {
-  std::string name = std::to_string(fileClockNow());
-  name = "journal-" + std::string(name.size() < 20 ? 20 - name.size() : 0, '0') + name + ".dat";
+  std::string name = asideName();
   if (!moveFile(journalPath(folder_), folderPath(folder_, name))) return false;
   ++fileOps_;
   keptAside_ = name;
@@ -392,8 +415,9 @@ void Journal::removeFile() {
   if (folder_.empty()) return;
   // A journal this run could not read is never deleted: out of the way with it.
   if (unread_ && !setAside()) return;
-  if (pathKind(journalPath(folder_)) == PathKind::File) {
-    deleteFile(journalPath(folder_));
+  const std::string path = folderPath(folder_, fileName_);
+  if (pathKind(path) == PathKind::File) {
+    deleteFile(path);
     ++fileOps_;
   }
   for (const std::string& name : appliedAside_) deleteFile(folderPath(folder_, name));
@@ -411,6 +435,8 @@ void Journal::loaded(KeywordIndex& index) {
   appliedAside_.clear();
   replay_ = Replay();
   folder_ = index.folder();
+  fileName_ = kJournalName;
+  others_ = 0;
   recovered_ = 0;
   // Journals set aside by earlier starts come first, oldest first (their
   // names hold the clock), then this folder's journal.
@@ -432,7 +458,15 @@ void Journal::loaded(KeywordIndex& index) {
       if (name == kJournalName && !setAside()) unread_ = true;
       continue;
     }
-    for (std::string& r : readRecords(*text)) records.push_back(std::move(r));
+    std::vector<std::string> read = readRecords(*text);
+    if (writtenElsewhere(read)) {
+      // Another PC's state, copied here by a sync engine: not ours to apply,
+      // delete or continue.
+      ++others_;
+      if (name == kJournalName) fileName_ = asideName();
+      continue;
+    }
+    for (std::string& r : read) records.push_back(std::move(r));
     applied.push_back(name);
   }
   // Every stamp and text of every journal first: a note's later records
@@ -511,7 +545,7 @@ bool Journal::writePending() {
 bool Journal::openFile() {
   // A journal.dat this run could not read must not get our records behind its own.
   if (unread_ && !setAside()) return false;
-  const std::string path = journalPath(folder_);
+  const std::string path = folderPath(folder_, fileName_);
   // A journal left by an earlier run (its save failed) or by a failed append
   // is continued; new records must follow its last whole one, not a torn
   // tail, or they could never be read back.
@@ -534,6 +568,17 @@ bool Journal::openFile() {
     return false;
   }
   goodBytes_ = valid;
+  if (valid == 0) {
+    // A new journal says whose it is before its first record.
+    std::string mark = frameRecord(machineRecord(machineName()));
+    ++fileOps_;
+    if (!appendOpen(file_, mark)) {
+      truncateOpen(file_, 0);
+      closeFile();
+      return false;
+    }
+    goodBytes_ = mark.size();
+  }
   return true;
 }
 

@@ -26,6 +26,14 @@
 // note beside it, its keyword marked with kRecoveredMark; a deletion is then
 // not carried out.
 //
+// A sync engine may copy the journal to other PCs, where it must never be
+// applied: every journal starts with an M record naming the machine that
+// wrote it. A journal that names another machine is neither applied nor
+// deleted nor continued; while "journal.dat" is one, this run journals under
+// a name of its own ("journal-<clock>.dat"), which the next start here reads
+// as it reads a journal set aside. A journal without an M record (written
+// before there were marks) is this machine's.
+//
 // A journal that exists but cannot be read at start is set aside under a
 // name of its own ("journal-<clock>.dat") and read at a later start; it is
 // never deleted unread. A record that cannot be appended (a full disk) stays
@@ -68,6 +76,8 @@ std::string storeRecord(std::string_view body, std::string_view keyword, std::st
                         const std::optional<FileStamp>* base = nullptr);
 std::string checkRecord(std::string_view key, char mark);
 std::string batchRecord(const std::vector<std::string>& payloads);
+// The record a journal starts with: the machine that writes it.
+std::string machineRecord(std::string_view machine);
 
 // What a replay knows of each note its store records name: every stamp the
 // records found and every text they hold, read before the first is applied.
@@ -144,6 +154,8 @@ class Journal {
   // unreadable(): it could not even be set aside and stays where it is.
   const std::string& keptAside() const { return keptAside_; }
   bool unreadable() const { return unread_; }
+  // Journals of other machines the last load left alone.
+  std::size_t othersLeft() const { return others_; }
   // File operations so far (opening, writing, flushing, removing).
   std::uint64_t fileOps() const { return fileOps_; }
   // The payload appended (or pending) last since the journal was last removed, or "".
@@ -159,6 +171,8 @@ class Journal {
   bool setAside();
 
   std::string folder_;
+  std::string fileName_ = kJournalName;  // this run's journal in folder_
+  std::size_t others_ = 0;
   OpenFile file_ = nullptr;
   bool unflushed_ = false;
   int batchDepth_ = 0;

@@ -336,6 +336,8 @@ bool KeywordIndex::fetchNote(std::string_view key, const std::string** body, boo
                              unsigned* caret) {
   IndexEntry* e = findByKey(key);
   if (!e) return false;
+  // One stamp check: a note another program changed opens with its new text.
+  e->dropStaleBody(folder_);
   const std::string* b = e->loadBody(folder_);
   if (!b) return false;
   if (body) *body = b;

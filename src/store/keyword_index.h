@@ -69,7 +69,8 @@ class KeywordIndex {
   void storeNote(const std::string& body, const std::string& keyword, const std::string& key,
                  unsigned caret, bool checked);
   // The note's body (owned by the entry), check mark and caret; false when the
-  // key is unknown or its file unreadable (outputs untouched then).
+  // key is unknown or its file unreadable (outputs untouched then). A body
+  // read earlier is read again when its file's stamp has changed since.
   bool fetchNote(std::string_view key, const std::string** body, bool* checked,
                  unsigned* caret);
   void setChecked(std::string_view key, char mark);

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "store/journal.h"
 #include "store/match.h"
+#include "store/sync_names.h"
 #include "store/text.h"
 
 namespace tav {
@@ -142,7 +143,8 @@ bool isDataFolderFileName(std::string_view name) {
 }
 
 std::string safeFolderName(std::string_view name) {
-  return isSafeNamePart(name) && !isDataFolderFileName(name) ? std::string(name)
+  return isSafeNamePart(name) && !isDataFolderFileName(name) && !isForeignEntry(name)
+             ? std::string(name)
                                                              : std::string("default");
 }
 
@@ -286,6 +288,17 @@ const std::string* IndexEntry::loadBody(std::string_view folder) {
   body = noteBodyOf(*text);
   bodyLoaded = true;
   return &body;
+}
+
+bool IndexEntry::dropStaleBody(std::string_view folder) {
+  if (status != EntryStatus::Clean || !bodyLoaded || !stampKnown || !isSafeNoteKey(key()))
+    return false;
+  std::optional<FileStamp> now = fileStampOf(notePath(folder, key()));
+  if (!now || now == stamp) return false;
+  body.clear();
+  bodyLoaded = false;
+  stampKnown = false;
+  return true;
 }
 
 std::string IndexEntry::composeNoteFile() const {

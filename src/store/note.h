@@ -55,8 +55,10 @@ bool isSafeNamePart(std::string_view part);
 bool isDataFolderFileName(std::string_view name);
 
 // The sub-folder new notes are filed in: name itself when it is a safe name
-// part and no data folder file's name, "default" otherwise (an empty, "memo." or "a:b" folder would make keys
-// whose files could never be written).
+// part, no data folder file's name and no other program's (isForeignEntry),
+// "default" otherwise (an empty, "memo." or "a:b" folder would make keys
+// whose files could never be written; a ".stversions" one, notes that no
+// rebuild lists).
 std::string safeFolderName(std::string_view name);
 
 // Is the key usable as a path below the data folder: exactly sub-folder "/"
@@ -136,6 +138,11 @@ struct IndexEntry {
   // empty text for a Deleted entry; nullptr when the file cannot be read or the
   // key is not usable as a path.
   const std::string* loadBody(std::string_view folder);
+  // Forgets a body read from the note file below folder once the file no
+  // longer has the stamp it had then (another program changed it), so that
+  // the next loadBody reads it again; true when it did. A body changed here
+  // is kept, and so is one whose file is gone.
+  bool dropStaleBody(std::string_view folder);
   std::string composeNoteFile() const;
   void setBody(std::string text);
   // Puts text and CR LF before a non-empty body; true when it did. Leaves the status.

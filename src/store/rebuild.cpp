@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "store/note.h"
+#include "store/sync_names.h"
 #include "store/text.h"
 
 namespace tav {
@@ -106,7 +107,10 @@ void appendLine(std::string& out, const std::string& sub, const std::string& fil
     out += ',';
     out += fieldOf(others, "r");
     out += ',';
-    out += trimSeparator(keyword, ',', false);
+    std::string kw = trimSeparator(keyword, ',', false);
+    // A sync engine's copy of a note changed on two PCs stands out beside the
+    // original; only the index line says so, the other PC's file is left as it is.
+    out += isConflictCopyName(file) ? conflictCopyKeyword(kw) : kw;
   } else {
     out += "0,0,0,null2";
   }
@@ -125,15 +129,13 @@ void appendLine(std::string& out, const std::string& sub, const std::string& fil
 std::vector<std::string> noteKeysOn(const std::string& folder) {
   std::string base = exeDir() + folder;
   base += kPathSep;
-  std::vector<std::string> subs, keys;
-  listFolder(base, subs, ListWhat::Folders);
-  for (const std::string& sub : subs) {
+  std::vector<std::string> keys;
+  for (const std::string& sub : noteFolders(base)) {
     std::string dir = base + sub;
     if (!isSafeNamePart(sub) || pathKind(dir) != PathKind::Folder) continue;  // never list what no key can name
-    std::vector<std::string> files;
-    listFolder(dir, files, ListWhat::Files);
-    for (const std::string& file : files) {
-      if (isTempFileName(file)) continue;  // a save cut short, not a note
+    // Without other programs' files, and so without the temporary files of a
+    // save cut short, whose names start with "~" or ".".
+    for (const std::string& file : noteFiles(dir)) {
       // A name that cannot be part of a key (a comma, a line break, a device
       // name...) would give an entry whose note is never read: leave it out.
       if (isSafeNoteKey(sub + "/" + file)) keys.push_back(sub + "/" + file);
@@ -216,9 +218,7 @@ void removeStaleTempFiles() {
   for (const char* data : {"data", "data2"}) {
     std::string base = exeDir() + data + kPathSep;
     removeTempFiles(base);
-    std::vector<std::string> subs;
-    listFolder(base, subs, ListWhat::Folders);
-    for (const std::string& sub : subs) removeTempFiles(base + sub + kPathSep);
+    for (const std::string& sub : noteFolders(base)) removeTempFiles(base + sub + kPathSep);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "ui/dir_menu.h"
 
 #include "settings/stamps.h"
+#include "store/sync_names.h"
 
 namespace tav {
 
@@ -22,7 +23,8 @@ DirChoice dirMenuChoice(int id, const std::vector<std::string>& names) {
 }
 
 bool usableNewFolderName(std::string_view name) {
-  return isSafeNamePart(name) && !isDataFolderFileName(name);
+  // A folder the listings leave out would hide the notes moved into it.
+  return isSafeNamePart(name) && !isDataFolderFileName(name) && !isForeignEntry(name);
 }
 
 int moveNotes(KeywordIndex& index, const std::vector<std::string>& keys,

@@ -23,7 +23,8 @@ DirChoice dirMenuChoice(int id, const std::vector<std::string>& names);
 
 // May "新規" make a sub-folder of this name: a safe name part, and not the
 // name of a file the data folder keeps for itself ("journal.dat" would turn
-// the crash protection off for good, "index2.txt" make every save fail).
+// the crash protection off for good, "index2.txt" make every save fail), nor
+// one that belongs to another program (isForeignEntry).
 bool usableNewFolderName(std::string_view name);
 
 // Files the notes of keys (in this order) under target with fresh batch keys,

@@ -65,6 +65,8 @@ std::string startStatusText(const Journal& j, KeywordIndex::LoadKind load) {
   }
   if (!j.keptAside().empty())
     add("編集の記録を読めなかったため「" + j.keptAside() + "」として残しました。次回の起動時に読み直します");
+  if (j.othersLeft() > 0)
+    add("ほかのPCの編集の記録は、このPCでは使わずにそのまま残しました");
   if (j.unreadable())
     add("編集の記録（journal.dat）を読めません。ほかのプログラムが使っていないか確かめてください");
   return out;

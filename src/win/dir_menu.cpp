@@ -12,6 +12,7 @@
 #include "win/search_dialog.h"
 #include "platform/platform.h"
 #include "store/note.h"
+#include "store/sync_names.h"
 #include "ui/dir_menu.h"
 #include "ui/save_messages.h"
 #include "win/main_controls.h"
@@ -58,8 +59,7 @@ void showDirectoryMenu() {
   App& a = app();
   const std::string base = exePath(a.settings.dataFolder()) + kPathSep;
   createFolder(base);
-  std::vector<std::string> names;
-  listFolder(base, names, ListWhat::Folders);
+  std::vector<std::string> names = noteFolders(base);
   POINT pt;
   GetCursorPos(&pt);
   DirChoice choice = dirMenuChoice(trackItems(dirMenuItems(names), a.keywordList, pt), names);

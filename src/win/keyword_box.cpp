@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "settings/stamps.h"
 #include "store/rebuild.h"
+#include "store/sync_names.h"
 #include "win/control_text.h"
 #include "win/edit_control.h"
 #include "ui/editor_text.h"
@@ -134,12 +135,6 @@ LRESULT onChar(HWND w, WPARAM wp, LPARAM lp) {
   return forward(w, WM_CHAR, wp, lp);
 }
 
-std::vector<std::string> subFoldersOf(const std::string& base) {
-  std::vector<std::string> names;
-  listFolder(base, names, ListWhat::Folders);
-  return names;
-}
-
 void openOne(const OpenDecision& d) {
   App& a = app();
   EnableWindow(a.noteEditor, TRUE);
@@ -252,7 +247,7 @@ void openKeyword() {
   bool known = results.empty() && a.index.findByKeyword(kw) != nullptr;
   std::string base = exePath(a.settings.dataFolder()) + kPathSep;
   OpenDecision d = decideOpen(kw, results, known,
-                              results.empty() && !known ? subFoldersOf(base)
+                              results.empty() && !known ? noteFolders(base)
                                                         : std::vector<std::string>(),
                               a.settings.defdir);
   if (d.kind == OpenDecision::Kind::AlreadyKnown) {

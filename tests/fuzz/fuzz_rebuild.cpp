@@ -13,6 +13,7 @@
 #include "store/keyword_index.h"
 #include "store/note.h"
 #include "store/rebuild.h"
+#include "store/sync_names.h"
 #include "store/text.h"
 
 namespace {
@@ -101,6 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& [key, content] : notes) {
     const std::string* file = fuzzfs::fileAt(kFolder + "/" + key);
     if (!file || !tav::isSafeNoteKey(key)) continue;
+    // Another program's file or folder (".stfolder", "~x.tmp") is no note.
+    const std::string sub(tav::keyPrefix(key).substr(0, tav::keyPrefix(key).size() - 1));
+    if (tav::isForeignEntry(sub) || tav::isForeignEntry(key.substr(sub.size() + 1))) continue;
     ++expected;
     FUZZ_CHECK(first.count(key), "every note file with a usable name is indexed");
     std::string text = file->substr(0, file->find('\0'));

@@ -166,6 +166,17 @@ void setReadOnly(const std::string& path, bool readOnly) {
 #endif
 }
 
+bool setHidden(const std::string& path) {
+#ifdef _WIN32
+  DWORD attrs = GetFileAttributesA(path.c_str());
+  return attrs != INVALID_FILE_ATTRIBUTES &&
+         SetFileAttributesA(path.c_str(), attrs | FILE_ATTRIBUTE_HIDDEN);
+#else
+  (void)path;
+  return false;
+#endif
+}
+
 std::vector<std::string> filesIn(const std::string& folder) {
   std::vector<std::string> out;
   tav::listFolder(folder, out, tav::ListWhat::Files);

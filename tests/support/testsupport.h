@@ -103,6 +103,10 @@ void ageFile(const std::string& path, int seconds);
 // read-only attribute on Windows).
 void setReadOnly(const std::string& path, bool readOnly);
 
+// Sets the hidden attribute of a file or folder; false where there are no
+// attributes (POSIX, where only a leading dot hides a name).
+bool setHidden(const std::string& path);
+
 // Names of the files in a folder, sorted.
 std::vector<std::string> filesIn(const std::string& folder);
 

@@ -249,6 +249,12 @@ void listFolder(const std::string& folder, std::vector<std::string>& out, ListWh
   ::closedir(d);
 }
 
+void listFolderEntries(const std::string& folder, std::vector<FolderEntry>& out, ListWhat what) {
+  std::vector<std::string> names;
+  listFolder(folder, names, what);
+  for (std::string& name : names) out.push_back(FolderEntry {std::move(name), false});
+}
+
 std::optional<FileStamp> fileStampOf(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;

@@ -130,6 +130,11 @@ std::optional<std::string> clipboardText() { return clipboardStore(); }
 
 // --------------------------------------------------------------- volume
 
+std::string machineName() {
+  char buf[256] = {};
+  return ::gethostname(buf, sizeof buf - 1) == 0 ? std::string(buf) : std::string();
+}
+
 std::optional<VolumeSpace> volumeSpace(const std::string& path) {
   std::string target = path;
   bool driveLetter = path.size() == 2 && path[1] == ':' &&

@@ -234,17 +234,22 @@ void forEachEntry(const std::string& folder, F f) {
 
 }  // namespace
 
-void listFolder(const std::string& folder, std::vector<std::string>& out, ListWhat what) {
+void listFolderEntries(const std::string& folder, std::vector<FolderEntry>& out, ListWhat what) {
   if (pathKind(folder) != PathKind::Folder) return;
   forEachEntry(folder, [&](const WIN32_FIND_DATAA& fd) {
     bool isDir = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     std::string name = fd.cFileName;
-    if (isDir) {
-      if (what == ListWhat::Folders && name != "." && name != "..") out.push_back(name);
-    } else if (what == ListWhat::Files) {
-      out.push_back(name);
-    }
+    if (isDir ? what != ListWhat::Folders || name == "." || name == ".." : what != ListWhat::Files)
+      return;
+    bool hidden = (fd.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+    out.push_back(FolderEntry {std::move(name), hidden});
   });
+}
+
+void listFolder(const std::string& folder, std::vector<std::string>& out, ListWhat what) {
+  std::vector<FolderEntry> entries;
+  listFolderEntries(folder, entries, what);
+  for (FolderEntry& e : entries) out.push_back(std::move(e.name));
 }
 
 namespace {

@@ -50,6 +50,12 @@ std::optional<std::string> clipboardText() {
   return out;
 }
 
+std::string machineName() {
+  char buf[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD n = sizeof buf;
+  return GetComputerNameA(buf, &n) ? std::string(buf, n) : std::string();
+}
+
 std::optional<VolumeSpace> volumeSpace(const std::string& path) {
   ULARGE_INTEGER avail {}, total {}, totalFree {};
   if (!GetDiskFreeSpaceExA(path.c_str(), &avail, &total, &totalFree)) return std::nullopt;

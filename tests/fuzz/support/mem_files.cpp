@@ -330,6 +330,12 @@ void listFolder(const std::string& folder, std::vector<std::string>& out, ListWh
   });
 }
 
+void listFolderEntries(const std::string& folder, std::vector<FolderEntry>& out, ListWhat what) {
+  std::vector<std::string> names;
+  listFolder(folder, names, what);
+  for (std::string& name : names) out.push_back(FolderEntry {std::move(name), false});
+}
+
 std::optional<FileStamp> fileStampOf(const std::string& path) {
   fuzzfs::note(Op::List, path);
   fuzzfs::Node* n = fuzzfs::nodeAt(fuzzfs::normal(path));

@@ -102,6 +102,20 @@ TEST_F(SettingsOk, MovesUnlistedFoldersWithTheirNotesAndRebuildsBothIndexes) {
   EXPECT_NE(nullptr, idx.findByKeyword("kaigi"));
 }
 
+// A sync engine's own folder is neither listed nor moved to the other side.
+TEST_F(SettingsOk, SyncEngineFolders_NeitherListedNorMoved) {
+  note("data", "ソフト/201101010000000000", "soft");
+  tav::createFolder(path("data", ".stfolder"));
+  s.current = "data";
+  tav::SettingsDialogData d = tav::settingsDialogStart(s, {});
+  EXPECT_EQ((NameList{"ソフト"}), d.dataSide);
+  d.dataSide.clear();
+  d.data2Side = {"ソフト"};
+  tav::applySettingsDialog(d, s, idx);
+  EXPECT_EQ(tav::PathKind::Folder, tav::pathKind(path("data2", "ソフト")));
+  EXPECT_EQ(tav::PathKind::Folder, tav::pathKind(path("data", ".stfolder")));
+}
+
 TEST_F(SettingsOk, NoChangeMovesNothingAndRebuildsNothing) {
   note("data", "会議/201101010000000000", "kaigi");
   tav::createFolder(path("data2"));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/system.h"
 #include "store/journal.h"
 #include "store/keyword_index.h"
 #include "testsupport.h"
@@ -128,6 +129,40 @@ TEST_F(JournalIndex, EveryChangeOfAnAbandonedRunComesBackAtTheNextStart) {
 
 // Records that name unsafe keys, cannot be parsed or cannot be applied are
 // skipped; the rest is applied, and nothing on disk outside them changes.
+// A sync engine copied another PC's journal here: never applied, deleted or
+// continued here. This run journals beside it, under this machine's mark, and
+// the next start here recovers that. (Unmarked journals, as earlier versions
+// wrote them, are applied in the tests above.)
+TEST_F(JournalIndex, OtherMachinesJournal_NeitherAppliedNorDeletedNorContinued) {
+  const std::string theirs = tav::frameRecord(tav::machineRecord("別のPC")) +
+                             tav::frameRecord(tav::storeRecord("their text", "one", "a/1", 0, false));
+  tavtest::writeFileBytes(tav::journalPath("data"), theirs);
+  {
+    Journal j;
+    KeywordIndex run;
+    start(run, j);
+    EXPECT_EQ(0u, j.recovered());
+    EXPECT_EQ(1u, j.othersLeft());
+    EXPECT_EQ("first", bodyOf(run, "a/1"));
+    run.storeNote("mine", "one", "a/1", 0, false);
+    run.journal = nullptr;  // a crash
+  }
+  EXPECT_EQ(theirs, journalFile());
+  std::vector<std::string> mine;
+  for (const std::string& f : tavtest::filesIn(data()))
+    if (tav::isAsideJournalName(f)) mine = tav::readRecords(tavtest::readFileBytes(data(f)));
+  ASSERT_FALSE(mine.empty());
+  EXPECT_EQ(tav::machineRecord(tav::machineName()), mine.front());
+  {
+    Journal j;
+    KeywordIndex next;
+    start(next, j);
+    EXPECT_EQ(1u, j.recovered());
+    EXPECT_EQ("mine", bodyOf(next, "a/1"));
+    EXPECT_EQ(theirs, journalFile());
+  }
+}
+
 TEST_F(JournalIndex, UnsafeUnparseableAndUnappliableRecordsAreSkipped) {
   std::string text = tav::frameRecord(tav::storeRecord("evil", "x", "../../evil", 0, false)) +
                      tav::frameRecord(tav::storeRecord("evil", "x", "a/..", 0, false)) +

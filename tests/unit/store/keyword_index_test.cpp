@@ -114,6 +114,32 @@ TEST_F(Store, SaveCountsTheNotesItWritesAndNeverStops) {
 
 // ---- statuses
 
+// A body read once was trusted for the whole run: a note that another program
+// changed opened with the old text.
+TEST_F(Store, StaleBody_OpeningReadsANoteChangedOnDiskAgain) {
+  writeIndex("a/1,0,0,0,one\na/2,0,0,0,two\n");
+  writeNote("a/1", "<k>one,</k><f>0</f><c>0</c><n>表の予定</n>");
+  writeNote("a/2", "<k>two,</k><f>0</f><c>0</c><n>ソフト</n>");
+  idx.load("data");
+  auto open = [this](const char* key) {
+    const std::string* b = nullptr;
+    return idx.fetchNote(key, &b, nullptr, nullptr) && b ? *b : std::string("<none>");
+  };
+  EXPECT_EQ("表の予定", open("a/1"));
+  // The same size; only the write time tells.
+  tavtest::writeFileBytes(data("a/1"), "<k>one,</k><f>0</f><c>0</c><n>表の変更</n>");
+  tavtest::ageFile(data("a/1"), 100);
+  EXPECT_EQ("表の変更", open("a/1"));
+  // Changed here too: this run's text stays (keeping both is the save's work).
+  EXPECT_EQ("ソフト", open("a/2"));
+  idx.storeNote("ソフト編集", "two", "a/2", 0, false);
+  tavtest::writeFileBytes(data("a/2"), "<k>two,</k><n>other</n>");
+  EXPECT_EQ("ソフト編集", open("a/2"));
+  // Deleted elsewhere: the text read last still opens.
+  tav::deleteFile(data("a/1"));
+  EXPECT_EQ("表の変更", open("a/1"));
+}
+
 TEST_F(Store, StatusTransitions) {
   makeSub("a");
   writeIndex("a/1,0,0,0,one\n");

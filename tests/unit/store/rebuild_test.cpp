@@ -138,15 +138,41 @@ TEST_F(Rebuild, TempFiles_NeverIndexedAndRemovedAtStart) {
   for (const std::string& t : {path("data", "g/~tav4711_3.tmp"), path("data", "g/.~tav12_1.tmp"),
                                path("data2", "表/~tav9_1.tmp"), tmp.path("~tav1_1.tmp")})
     tavtest::writeFileBytes(t, "<k>half</k>");
+  // Another program's (its name starts with "~"), so no note, but not ours to delete.
   tavtest::writeFileBytes(path("data", "g/~tavern.txt"), "<k>kept</k>");
-  tavtest::writeFileBytes(path("data", "g/~tavkB.tmp"), "<k>mine</k>");  // a user's, not ours
-  EXPECT_EQ(sortedLines(tav::rebuildIndexText("data")),
-            (Lines {"g/1,0,0,0,one", "g/~tavern.txt,0,0,0,kept", "g/~tavkB.tmp,0,0,0,mine"}));
+  tavtest::writeFileBytes(path("data", "g/~tavkB.tmp"), "<k>mine</k>");
+  EXPECT_EQ(sortedLines(tav::rebuildIndexText("data")), (Lines {"g/1,0,0,0,one"}));
   EXPECT_EQ(tav::rebuildIndexText("data2"), "");
   tav::removeStaleTempFiles();
   EXPECT_EQ(tavtest::filesIn(path("data", "g")), (Lines {"1", "~tavern.txt", "~tavkB.tmp"}));
   EXPECT_TRUE(tavtest::filesIn(path("data2", "表")).empty());
   EXPECT_EQ(tav::pathKind(tmp.path("~tav1_1.tmp")), tav::PathKind::None);
+}
+
+// A data folder that a sync engine or the shell also writes: their files and
+// folders are no notes and not ours to clean up; a sync engine's conflict copy
+// is a note, marked in its index line only.
+TEST_F(Rebuild, SyncArtefacts_NeverIndexedNorCleanedAndConflictCopiesMarked) {
+  for (const char* s : {"ソフト", "表", "隠し", ".stfolder", ".stversions"}) sub("data", s);
+  const std::string note = "<k>予定,</k><f>0</f><c>0</c><n>x</n>";
+  for (const char* f : {"ソフト/1", "ソフト/~syncthing~1.tmp", "ソフト/.syncthing.1.tmp",
+                        "ソフト/desktop.ini", "ソフト/Thumbs.db", ".stversions/1",
+                        ".stversions/~tav1_1.tmp", "表/3", "隠し/1"})
+    tavtest::writeFileBytes(path("data", f), note);
+  const std::string syncthing = "表/1.sync-conflict-20261207-213000-ABCDEF1";
+  const std::string dropbox = "表/2 (PC2 の競合コピー 2026-12-07)";
+  tavtest::writeFileBytes(path("data", syncthing), note);
+  // Stored here since it came: marked once.
+  tavtest::writeFileBytes(path("data", dropbox), "<k>予定 (競合コピー),</k><n>y</n>");
+  Lines want {"ソフト/1,0,0,0,予定", syncthing + ",0,0,0,予定 (競合コピー)",
+              dropbox + ",0,0,0,予定 (競合コピー)"};
+  // Where there are attributes, hidden entries are other programs' too.
+  if (!tavtest::setHidden(path("data", "表/3")) || !tavtest::setHidden(path("data", "隠し")))
+    want.insert(want.end(), {"表/3,0,0,0,予定", "隠し/1,0,0,0,予定"});
+  std::sort(want.begin(), want.end());
+  EXPECT_EQ(sortedLines(tav::rebuildIndexText("data")), want);
+  tav::removeStaleTempFiles();
+  EXPECT_EQ(tavtest::filesIn(path("data", ".stversions")), (Lines {"1", "~tav1_1.tmp"}));
 }
 
 // The menu's rebuild reloaded without saving: every note stored in the run was gone.

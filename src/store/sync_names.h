@@ -1,0 +1,38 @@
+// What other programs keep among the notes. A data folder may be one that a
+// sync engine, a cloud drive or the shell also writes: their own files and
+// folders are never notes, while a sync engine's conflict copy of a note is
+// one, marked in its keyword so that it stands out beside the original.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tav {
+
+// Is this file or folder another program's: hidden (a name starting with "."
+// or "~", or the hidden or system attribute), "desktop.ini" or "Thumbs.db"
+// (in any case)? Sync engines' folders and temporary files (".stfolder",
+// ".stversions", "~syncthing~*.tmp", ".syncthing.*.tmp") are of this kind.
+bool isForeignEntry(std::string_view name, bool hidden = false);
+
+// The sub-folders of a data folder (base ends with the separator) that can
+// hold notes, in the file system's order: every listing of sub-folders goes
+// through here, so no other program's folder is listed, moved or emptied.
+std::vector<std::string> noteFolders(const std::string& base);
+
+// The files of one sub-folder that can be notes, in the file system's order.
+std::vector<std::string> noteFiles(const std::string& folder);
+
+// Is this file name a sync engine's conflict copy of a note:
+// "<name>.sync-conflict-<yyyymmdd>-<hhmmss>-<device>[.ext]", or
+// "<name> (<...>conflicted copy<...>)" and its Japanese form with "競合コピー"?
+bool isConflictCopyName(std::string_view name);
+
+// What a conflicting copy's keyword ends with.
+inline constexpr std::string_view kConflictMark = " (競合コピー)";
+
+// The keyword with kConflictMark after it, once.
+std::string conflictCopyKeyword(std::string_view keyword);
+
+}  // namespace tav
