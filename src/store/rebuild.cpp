@@ -109,7 +109,7 @@ void appendLine(std::string& out, const std::string& sub, const std::string& fil
     out += ',';
     std::string kw = trimSeparator(keyword, ',', false);
     // A sync engine's copy of a note changed on two PCs stands out beside the
-    // original; only the index line says so, the other PC's file is left as it is.
+    // note it copies; only the index line says so, the other PC's file is left as it is.
     out += isConflictCopyName(file) ? conflictCopyKeyword(kw) : kw;
   } else {
     out += "0,0,0,null2";

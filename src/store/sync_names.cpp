@@ -25,7 +25,7 @@ bool digitsAt(std::string_view s, std::size_t at, std::size_t n) {
 }
 
 // "<name>.sync-conflict-yyyymmdd-hhmmss-<device>", the device id being
-// letters and digits, perhaps followed by the original's extension.
+// letters and digits, perhaps followed by the copied note's extension.
 bool isSyncthingConflict(std::string_view name) {
   constexpr std::string_view kTag = ".sync-conflict-";
   for (std::size_t p = name.find(kTag, 1); p != std::string_view::npos;
@@ -53,7 +53,7 @@ std::vector<std::string> ownEntries(const std::string& folder, ListWhat what) {
 }
 
 // "<name> (<...>marker<...>)": the marker inside a bracket that a space opens
-// after the original name. The marker is looked for at character boundaries.
+// after the copied note's name. The marker is looked for at character boundaries.
 bool hasBracketedMarker(std::string_view name, std::string_view marker) {
   for (std::size_t p = name.find(marker); p != std::string_view::npos;
        p = name.find(marker, p + 1)) {

@@ -1,7 +1,7 @@
 // What other programs keep among the notes. A data folder may be one that a
 // sync engine, a cloud drive or the shell also writes: their own files and
 // folders are never notes, while a sync engine's conflict copy of a note is
-// one, marked in its keyword so that it stands out beside the original.
+// one, marked in its keyword so that it stands out beside the note it copies.
 #pragma once
 
 #include <string>
