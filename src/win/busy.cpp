@@ -46,7 +46,7 @@ BusyWork::~BusyWork() {
   a.ui.busy = wasBusy_;
   if (shown_) setStatus(StatusPart::Message, stopped_ ? "中止しました" : "");
   if (wasBusy_) return;
-  // What arrived meanwhile and had to wait runs now, in the order it came.
+  // A hand-off or a close that arrived meanwhile runs now.
   if (a.ui.handoffWaiting) {
     a.ui.handoffWaiting = false;
     PostMessageA(a.main, HANDOFF_MESSAGE, 0, 0);
