@@ -124,6 +124,15 @@ std::optional<std::string_view> BodyCache::find(std::string_view key) const {
   return it->second.body;
 }
 
+std::optional<FileStamp> BodyCache::listedStamp(std::string_view key) const {
+  auto r = records_.find(key);
+  if (r != records_.end() && r->second.listed) return r->second.stamp;
+  lookup_.assign(key);
+  auto u = unknown_.find(lookup_);
+  if (u == unknown_.end()) return std::nullopt;
+  return u->second;
+}
+
 void BodyCache::learn(std::string_view key, std::string_view body) {
   scratch_.assign(key);
   auto s = unknown_.find(scratch_);

@@ -41,6 +41,9 @@ class BodyCache {
   // saveIfChanged) when open listed the file and its last write was long
   // enough before that any later change shows in its stamp.
   void learn(std::string_view key, std::string_view body);
+  // The stamp the last listing found key's file with; nothing when it found
+  // no such file (or nothing was listed).
+  std::optional<FileStamp> listedStamp(std::string_view key) const;
   // Writes "bodies.dat" when anything changed since open or the last write.
   bool saveIfChanged();
 
@@ -63,6 +66,7 @@ class BodyCache {
   std::unordered_map<std::string_view, Record> records_;
   // Listed files without a record to trust: what learn may keep.
   std::unordered_map<std::string, FileStamp> unknown_;
+  mutable std::string lookup_;
   // Lists the note files, marking the records whose file has their stamp
   // and drops the others.
   void list();

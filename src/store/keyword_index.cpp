@@ -1,10 +1,13 @@
 #include "store/keyword_index.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/platform.h"
 #include "store/match.h"
 #include "store/rebuild.h"
+#include "store/sync_names.h"
 #include "store/text.h"
 
 namespace tav {
@@ -52,6 +55,7 @@ void KeywordIndex::load(const std::string& folder) {
   clear();
   folder_ = folder;
   std::string path = indexPath(folder);
+  indexStamp_ = fileStampOf(path);
   std::optional<std::string> text = readWholeFile(path);
   if (!text) {
     createFolder(exeDir() + folder);
@@ -61,7 +65,7 @@ void KeywordIndex::load(const std::string& folder) {
     // (held by another program) is replaced only by the next save.
     const bool missing = pathKind(path) == PathKind::None;
     text = rebuildIndexText(folder);
-    if (missing) writeWholeFile(path, *text);
+    if (missing && writeWholeFile(path, *text)) indexStamp_ = fileStampOf(path);
     rebuilt_ = missing ? (text->empty() ? LoadKind::Read : LoadKind::RebuiltMissing)
                        : LoadKind::RebuiltUnreadable;
   }
@@ -95,6 +99,55 @@ std::optional<FileStamp> KeywordIndex::baseStamp(std::string_view key) const {
   return fileStampOf(notePath(folder_, key));
 }
 
+KeywordIndex::DiskVerdict KeywordIndex::checkDisk(IndexEntry* e,
+                                                  std::vector<IndexEntry>& copies) {
+  const std::string path = pathOf(e->key());
+  const std::optional<FileStamp> now = fileStampOf(path);
+  if (now == e->stamp) return DiskVerdict::Write;
+  const bool deleting = e->saveAction() == IndexEntry::SaveAction::Delete;
+  // Gone: deleted there, edited or deleted here; the edit is kept.
+  if (!now) return DiskVerdict::Write;
+  std::optional<std::string> text = readWholeFile(path);
+  // Unreadable (held by its writer): writing over it could lose its change,
+  // so the note waits for the next save and the journal keeps it meanwhile.
+  if (!text) return deleting ? DiskVerdict::Skip : DiskVerdict::Fail;
+  const std::uint64_t theirs = fileContentHash(*text);
+  if (theirs == e->baseContent) return DiskVerdict::Write;  // touched, not changed
+  if (deleting) {
+    // Changed there, deleted here: the changed text stays a note.
+    adoptDisk(e, *text, now);
+    ++report_.kept;
+    return DiskVerdict::Skip;
+  }
+  const std::uint64_t ours = e->contentHash();
+  if (ours == theirs || ours == e->baseContent) {
+    // The same text on both sides, or changed only there: the file is right.
+    if (ours != theirs) ++report_.taken;
+    adoptDisk(e, *text, now);
+    return DiskVerdict::Skip;
+  }
+  IndexEntry copy;
+  copy.rebuildRecord(e->key(), conflictKeywordAt(noteKeywordOf(*text), localTimeOf(nowSeconds())),
+                     noteBodyOf(*text), 0, IndexEntry::fromLine(indexLineFor(e->key(), text)).checked != 0);
+  copies.push_back(std::move(copy));
+  return DiskVerdict::Write;
+}
+
+void KeywordIndex::adoptDisk(IndexEntry* e, const std::string& text,
+                             const std::optional<FileStamp>& stamp) {
+  removeFromMaps(e);
+  IndexEntry fresh = IndexEntry::fromLine(indexLineFor(e->key(), text));
+  e->record = std::move(fresh.record);
+  e->checked = fresh.checked;
+  addToMaps(e);
+  tableStale_ = true;
+  e->status = EntryStatus::Clean;
+  e->setBody(noteBodyOf(text));
+  e->stamp = stamp;
+  e->stampKnown = true;
+  e->baseContent = fileContentHash(text);
+}
+
 bool KeywordIndex::save(const std::string& folder, const Progress& progress) {
   // A key that a hand-made index holds twice has its file written or
   // deleted only for the entry that lookups give, never by a later twin.
@@ -103,17 +156,40 @@ bool KeywordIndex::save(const std::string& folder, const Progress& progress) {
   };
   bool ok = true;
   failures_ = SaveFailures();
+  report_ = SaveReport();
   auto failed = [this, &ok](const IndexEntry* e) {
     ok = false;
     failures_.notes.emplace_back(e->keyword().empty() ? e->key() : e->keyword());
   };
-  std::size_t toWrite = 0, written = 0;
-  if (progress.report) {
-    for (auto& e : entries_) toWrite += e->saveAction() == IndexEntry::SaveAction::Write;
-  }
+  const bool own = folder == folder_;
+  // First what other programs did to the files this run read or wrote.
+  std::vector<IndexEntry*> toWrite, toDelete;
+  std::vector<IndexEntry> copies;
   for (auto& e : entries_) {
-    if (e->saveAction() != IndexEntry::SaveAction::Write) continue;
-    progress.step(++written, toWrite);  // a save is never stopped half way
+    const IndexEntry::SaveAction action = e->saveAction();
+    if (action == IndexEntry::SaveAction::Leave) continue;
+    DiskVerdict v = DiskVerdict::Write;
+    if (own && e->stampKnown && ownsFile(e)) v = checkDisk(e, copies);
+    if (v == DiskVerdict::Fail) failed(e);
+    if (v != DiskVerdict::Write) continue;
+    (action == IndexEntry::SaveAction::Write ? toWrite : toDelete).push_back(e);
+  }
+  // The other versions become notes beside theirs, written before the file
+  // they came from is written over.
+  std::vector<IndexEntry*> first;
+  for (IndexEntry& c : copies) {
+    std::string key(c.key());
+    std::string sub(keyPrefix(key));
+    if (!sub.empty()) sub.pop_back();
+    const std::string copyKey = uniqueKey(sub, key.substr(sub.size() + 1));
+    storeNote(c.body, std::string(c.keyword()), copyKey, 0, c.checked != 0);
+    if (IndexEntry* made = findByKey(copyKey)) first.push_back(made);
+    ++report_.conflicts;
+  }
+  toWrite.insert(toWrite.begin(), first.begin(), first.end());
+  std::size_t written = 0;
+  for (IndexEntry* e : toWrite) {
+    progress.step(++written, toWrite.size());  // a save is never stopped half way
     // A changed note whose key cannot be a path is not written: a failure,
     // so that no old file is deleted on its account.
     if (!isSafeNoteKey(e->key())) {
@@ -126,17 +202,20 @@ bool KeywordIndex::save(const std::string& folder, const Progress& progress) {
       failed(e);
       continue;
     }
-    if (folder == folder_) {
+    if (own) {
       e->stamp = fileStampOf(path);
       e->stampKnown = true;
+      e->baseContent = e->contentHash();
+      e->status = EntryStatus::Clean;
     }
   }
   // A note moved to a new key has its old entry Deleted: its file goes only
   // once every new file is safely written.
   if (ok) {
-    for (auto& e : entries_)
-      if (e->saveAction() == IndexEntry::SaveAction::Delete && ownsFile(e)) deleteFile(notePath(folder, e->key()));
+    for (IndexEntry* e : toDelete)
+      if (ownsFile(e)) deleteFile(notePath(folder, e->key()));
   }
+  if (own) reconcileWithDisk();
   std::string text;
   std::size_t total = 0;
   for (auto& e : entries_) total += e->record.size();
@@ -157,9 +236,149 @@ bool KeywordIndex::save(const std::string& folder, const Progress& progress) {
   if (!writeWholeFile(indexPath(folder), text)) {
     ok = false;
     failures_.index = true;
+  } else if (own) {
+    indexStamp_ = fileStampOf(indexPath(folder));
+    // Their entries are in the index now.
+    for (const std::string& copy : indexCopies_) deleteFile(copy);
   }
-  if (journal && folder == folder_) journal->saved(ok);
+  indexCopies_.clear();
+  if (journal && own) journal->saved(ok);
   return ok;
+}
+
+namespace {
+
+// Adds the entries of an index text to lines by key; the first line of a key wins.
+void collectLines(std::string_view all, std::unordered_map<std::string, std::string>& lines) {
+  for (std::size_t start = 0; start < all.size();) {
+    std::size_t end = all.find('\n', start);
+    if (end == std::string_view::npos) end = all.size();
+    std::string_view line = all.substr(start, end - start);
+    if (line.size() > kMaxIgnoredLine) {
+      IndexEntry e = IndexEntry::fromLine(line);
+      if (isSafeNoteKey(e.key())) lines.emplace(std::string(e.key()), e.recordText());
+    }
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
+void KeywordIndex::reconcileWithDisk() {
+  const std::string base = exeDir() + folder_ + kPathSep;
+  // What other copies of the index know: one another PC's close wrote over
+  // this one's, and the copies a sync engine kept of the losing side.
+  std::unordered_map<std::string, std::string> known;
+  const std::string path = indexPath(folder_);
+  const std::optional<FileStamp> now = fileStampOf(path);
+  if (now && !(now == indexStamp_)) {
+    if (std::optional<std::string> text = readWholeFile(path)) collectLines(*text, known);
+  }
+  indexCopies_.clear();
+  std::vector<std::pair<std::string, FileStamp>> top;
+  listFolderStamps(base, top);
+  for (const auto& [name, stamp] : top) {
+    if (!isIndexCopyName(name)) continue;
+    if (std::optional<std::string> text = readWholeFile(base + name)) {
+      collectLines(*text, known);
+      indexCopies_.push_back(base + name);
+    }
+  }
+  const std::vector<std::string> onDisk = noteKeysOn(folder_);
+  std::unordered_set<std::string_view> present(onDisk.begin(), onDisk.end());
+  std::vector<IndexEntry*> gone;
+  for (IndexEntry* e : entries_) {
+    // Only a file that another program deleted: what changed here is kept
+    // (a failed write stays Dirty) and a key no file can have is left alone.
+    if (e->status == EntryStatus::Clean && isSafeNoteKey(e->key()) && !present.count(e->key()))
+      gone.push_back(e);
+  }
+  removeEntries(gone);
+  report_.dropped = gone.size();
+  std::vector<IndexEntry*> added;
+  for (const std::string& key : onDisk) {
+    if (findByKey(key)) continue;  // also one deleted here: its deletion stands
+    auto it = known.find(key);
+    std::string line = it != known.end() ? it->second
+                                         : indexLineFor(key, readWholeFile(base + key));
+    added.push_back(&storage_.emplace_back(IndexEntry::fromLine(line)));
+  }
+  report_.added = added.size();
+  placeNew(added);
+}
+
+void KeywordIndex::removeEntries(const std::vector<IndexEntry*>& gone) {
+  if (gone.empty()) return;
+  std::unordered_set<const IndexEntry*> out(gone.begin(), gone.end());
+  for (IndexEntry* e : gone) {
+    removeFromMaps(e);
+    // Out of the list for good; its storage stays until clear, so a row
+    // that still points at it reads a deleted entry, never freed memory.
+    e->status = EntryStatus::Deleted;
+  }
+  entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                [&](const IndexEntry* e) { return out.count(e) != 0; }),
+                 entries_.end());
+  for (std::size_t i = 0; i < entries_.size(); ++i) entries_[i]->position = i;
+  tableStale_ = true;
+}
+
+void KeywordIndex::placeNew(std::vector<IndexEntry*>& added) {
+  if (added.empty()) return;
+  // As storeNote places one new note, in one pass for all: each joins the
+  // first run of its sub-folder's entries, or goes at the end.
+  std::unordered_map<std::string_view, std::vector<IndexEntry*>> bySub;
+  std::vector<std::string_view> order;
+  for (IndexEntry* e : added) {
+    std::string_view sub = keyPrefix(e->key());
+    auto& v = bySub[sub];
+    if (v.empty()) order.push_back(sub);
+    v.push_back(e);
+  }
+  std::vector<IndexEntry*> merged;
+  merged.reserve(entries_.size() + added.size());
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    merged.push_back(entries_[i]);
+    std::string_view sub = keyPrefix(entries_[i]->key());
+    bool runEnds = i + 1 < entries_.size() && keyPrefix(entries_[i + 1]->key()) != sub;
+    auto it = bySub.find(sub);
+    if (runEnds && it != bySub.end() && !it->second.empty()) {
+      merged.insert(merged.end(), it->second.begin(), it->second.end());
+      it->second.clear();
+    }
+  }
+  for (std::string_view sub : order) {
+    auto& v = bySub[sub];
+    merged.insert(merged.end(), v.begin(), v.end());
+  }
+  entries_ = std::move(merged);
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    entries_[i]->position = i;
+  }
+  for (IndexEntry* e : added) addToMaps(e);
+  tableStale_ = true;
+}
+
+std::size_t KeywordIndex::dropChangedBodies() {
+  const std::string base = exeDir() + folder_ + kPathSep;
+  std::vector<std::pair<std::string, FileStamp>> files;
+  std::string key;
+  std::size_t dropped = 0;
+  for (const std::string& sub : noteFolders(base)) {
+    if (!isSafeNamePart(sub)) continue;
+    files.clear();
+    listFolderStamps(base + sub, files);
+    for (const auto& [name, stamp] : files) {
+      key.assign(sub).append(1, '/').append(name);
+      IndexEntry* e = findByKey(key);
+      if (!e || e->status != EntryStatus::Clean || !e->bodyLoaded || !e->stampKnown ||
+          e->stamp == stamp)
+        continue;
+      e->forgetBody();
+      ++dropped;
+    }
+  }
+  return dropped;
 }
 
 void KeywordIndex::clear() {
@@ -172,6 +391,9 @@ void KeywordIndex::clear() {
   starts_.clear();
   tableStale_ = true;
   rebuilt_ = LoadKind::Read;
+  indexStamp_.reset();
+  indexCopies_.clear();
+  checkedGrep_.clear();
 }
 
 bool KeywordIndex::saveAndClear(const std::string& folder) {
@@ -450,6 +672,12 @@ template <typename Fn>
 void KeywordIndex::forEachListedMatch(std::string_view query, std::string_view grep,
                                       int checkFilter, const Progress& progress, Fn&& fn) {
   bool stopped = false;
+  // Bodies read before may have changed on disk since: checked once for each
+  // new set of filter words, never on every key release.
+  if (!grep.empty() && grep != checkedGrep_) {
+    dropChangedBodies();
+    checkedGrep_.assign(grep);
+  }
   forEachKeywordMatch(query, [&](std::size_t i) {
     IndexEntry* e = entries_[i];
     if (stopped || e->status == EntryStatus::Deleted) return;

@@ -47,7 +47,32 @@ class KeywordIndex {
   // Returns false when any write failed (the old files stay whole; no file is
   // deleted in a save in which a note file could not be written).
   // Each note file written is a step of progress.
+  //
+  // Other programs and PCs write the folder too. A note file that changed on
+  // disk since it was read or written here is never written over: when
+  // neither side's text is the one read, both are kept, the other one as a
+  // new note marked in its keyword (conflictKeywordAt); a note deleted here
+  // but changed there stays. Then the index is made to list the note files
+  // on disk (reconcileWithDisk) before it is written.
   bool save(const std::string& folder, const Progress& progress = {});
+  // What the last save did about other programs' changes.
+  struct SaveReport {
+    std::size_t conflicts = 0;  // versions kept as new notes
+    std::size_t taken = 0;      // notes whose other version replaced an unchanged one here
+    std::size_t kept = 0;       // notes deleted here, kept as changed there
+    std::size_t added = 0;      // note files listed that the index lacked
+    std::size_t dropped = 0;    // entries dropped whose files another program deleted
+  };
+  const SaveReport& lastSaveReport() const { return report_; }
+  // Makes the list match the note files on disk: files the list lacks are
+  // added (with the lines of an "index2.txt" another program wrote since the
+  // load, or of a sync engine's copy of it, else from their headers); entries
+  // unchanged in this run whose files are gone are dropped. The index copies
+  // read are removed once the index is written.
+  void reconcileWithDisk();
+  // Forgets the bodies read from files that changed since (one listing of
+  // the folder's stamps); bodies changed here stay.
+  std::size_t dropChangedBodies();
   // What the last save could not write: the notes (by keyword, or key when
   // it has none) and whether "index2.txt" was among them.
   struct SaveFailures {
@@ -154,6 +179,12 @@ class KeywordIndex {
                           const Progress& progress,
                           Fn&& fn);
   bool keyTaken(const std::string& key) const;
+  enum class DiskVerdict { Write, Skip, Fail };
+  DiskVerdict checkDisk(IndexEntry* e, std::vector<IndexEntry>& copies);
+  // The entry takes the file's text, keyword and marks as they are on disk.
+  void adoptDisk(IndexEntry* e, const std::string& text, const std::optional<FileStamp>& stamp);
+  void placeNew(std::vector<IndexEntry*>& added);
+  void removeEntries(const std::vector<IndexEntry*>& gone);
 
   // Entries live in storage_ (stable addresses, allocated in blocks) and are
   // ordered by entries_. Deleted entries stay until clear.
@@ -164,7 +195,15 @@ class KeywordIndex {
   std::string folder_ = "data";
   LoadKind rebuilt_ = LoadKind::Read;
   SaveFailures failures_;
+  SaveReport report_;
   std::uint64_t loads_ = 0;
+  // "index2.txt" as loaded or last written here: another stamp means another
+  // program wrote it since.
+  std::optional<FileStamp> indexStamp_;
+  // Copies of "index2.txt" a sync engine left, merged by reconcileWithDisk.
+  std::vector<std::string> indexCopies_;
+  // The body filter words the bodies were last checked against the disk for.
+  std::string checkedGrep_;
 
   // Match table: every keyword folded to lower case, in list order, each
   // followed by LF (which no keyword holds), and where each starts. Rebuilt

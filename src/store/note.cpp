@@ -190,6 +190,31 @@ std::string noteBodyOf(std::string_view text) {
   return std::string(text.substr(start, end - start));
 }
 
+std::string noteKeywordOf(std::string_view text) {
+  std::string_view head = text.substr(0, text.find(kOpenBody));
+  std::size_t open = head.find("<k>");
+  if (open == std::string_view::npos) return std::string();
+  std::size_t start = open + 3, end = head.find("</k>", start);
+  return trimSeparator(head.substr(start, end == std::string_view::npos ? end : end - start), ',',
+                       false);
+}
+
+std::uint64_t noteContentHash(std::string_view keyword, std::string_view body) {
+  // FNV-1a: the same on every run and machine; a NUL keeps "ab"+"c" apart from "a"+"bc".
+  std::uint64_t h = 14695981039346656037ull;
+  auto mix = [&h](std::string_view s) {
+    for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
+  };
+  mix(keyword);
+  h = (h ^ 0) * 1099511628211ull;
+  mix(body);
+  return h;
+}
+
+std::uint64_t fileContentHash(std::string_view text) {
+  return noteContentHash(noteKeywordOf(text), noteBodyOf(text));
+}
+
 // ---- entries
 
 IndexEntry IndexEntry::fromLine(std::string_view line) {
@@ -285,6 +310,7 @@ const std::string* IndexEntry::loadBody(std::string_view folder) {
   if (!text) return nullptr;
   stamp = st;
   stampKnown = true;
+  baseContent = fileContentHash(*text);
   body = noteBodyOf(*text);
   bodyLoaded = true;
   return &body;
@@ -295,9 +321,7 @@ bool IndexEntry::dropStaleBody(std::string_view folder) {
     return false;
   std::optional<FileStamp> now = fileStampOf(notePath(folder, key()));
   if (!now || now == stamp) return false;
-  body.clear();
-  bodyLoaded = false;
-  stampKnown = false;
+  forgetBody();
   return true;
 }
 

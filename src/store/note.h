@@ -81,6 +81,16 @@ std::string composeNoteFile(std::string_view keyword, unsigned caret, bool check
 // "</n>" survives), or at the end of the text. A text without "<n>" is all body.
 std::string noteBodyOf(std::string_view fileText);
 
+// The keyword of a note file text ("<k>" up to "</k>" before the body, its
+// commas at either end trimmed); empty when the header has none.
+std::string noteKeywordOf(std::string_view fileText);
+
+// What tells two versions of a note apart: its keyword and body, not its
+// caret or check mark (another PC's Tavolin writes its own caret).
+std::uint64_t noteContentHash(std::string_view keyword, std::string_view body);
+// The same for a note file text.
+std::uint64_t fileContentHash(std::string_view fileText);
+
 // ---- index entries
 
 enum class EntryStatus : std::int32_t { Clean = 0, Deleted = 1, Dirty = 2 };
@@ -104,6 +114,9 @@ struct IndexEntry {
   // so that a replay never writes over a file changed since.
   std::optional<FileStamp> stamp;
   bool stampKnown = false;
+  // noteContentHash of the file as read or written then: with stamp, what a
+  // save tells another program's change by.
+  std::uint64_t baseContent = 0;
 
   // An entry as loaded from one index line (without its LF or CR).
   static IndexEntry fromLine(std::string_view line);
@@ -143,7 +156,15 @@ struct IndexEntry {
   // the next loadBody reads it again; true when it did. A body changed here
   // is kept, and so is one whose file is gone.
   bool dropStaleBody(std::string_view folder);
+  // Forgets a body read from the file, so that the next loadBody reads it again.
+  void forgetBody() {
+    body.clear();
+    bodyLoaded = false;
+    stampKnown = false;
+  }
   std::string composeNoteFile() const;
+  // noteContentHash of the entry's keyword and body.
+  std::uint64_t contentHash() const { return noteContentHash(keyword(), body); }
   void setBody(std::string text);
   // Puts text and CR LF before a non-empty body; true when it did. Leaves the status.
   bool prependLine(std::string_view text, std::string_view folder);

@@ -26,6 +26,7 @@ struct OldIndex {
   std::unordered_map<std::string, std::string> lines;
   std::uint64_t written = 0;  // the index file's write time
 
+  OldIndex() = default;
   explicit OldIndex(const std::string& folder) {
     std::string path = exeDir() + folder + kPathSep + "index2.txt";
     std::optional<FileStamp> st = fileStampOf(path);
@@ -124,7 +125,18 @@ void appendLine(std::string& out, const std::string& sub, const std::string& fil
   out += '\n';
 }
 
-// The note files of a folder that the rebuild takes, as "sub-folder/file".
+}  // namespace
+
+std::string indexLineFor(std::string_view key, const std::optional<std::string>& text) {
+  const std::size_t slash = key.find('/');
+  std::string line;
+  appendLine(line, std::string(key.substr(0, slash)),
+             std::string(key.substr(slash == std::string_view::npos ? key.size() : slash + 1)),
+             text, OldIndex(), std::nullopt);
+  line.pop_back();  // its LF
+  return line;
+}
+
 // Listed before any is read, so that the reading can tell how far it got.
 std::vector<std::string> noteKeysOn(const std::string& folder) {
   std::string base = exeDir() + folder;
@@ -143,6 +155,8 @@ std::vector<std::string> noteKeysOn(const std::string& folder) {
   }
   return keys;
 }
+
+namespace {
 
 // Steps through the notes of one or both data folders.
 struct RebuildSteps {

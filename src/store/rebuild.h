@@ -2,7 +2,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "store/keyword_index.h"
 #include "store/progress.h"
@@ -18,6 +21,13 @@ using AfterRebuild = std::function<void()>;
 // make a key (isSafeNoteKey), in listing order, each ended by
 // LF; "null" for a file that cannot be read, "null2" for one without "<k>".
 std::string rebuildIndexText(const std::string& folder, const Progress& progress = {});
+
+// The note files of a folder that the rebuild takes, as keys ("sub-folder/file").
+std::vector<std::string> noteKeysOn(const std::string& folder);
+
+// The index line (without its LF) that the rebuild makes of key's note file
+// text (nothing: unreadable).
+std::string indexLineFor(std::string_view key, const std::optional<std::string>& text);
 
 // Rewrites ExeDir + folder + "index2.txt" (creating the folder when missing),
 // then reloads index from dataFolder (unsaved changes are dropped) and calls

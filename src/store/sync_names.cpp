@@ -1,5 +1,7 @@
 #include "store/sync_names.h"
 
+#include <cstdio>
+
 #include "platform/path.h"
 #include "platform/platform.h"
 
@@ -90,6 +92,21 @@ std::string conflictCopyKeyword(std::string_view keyword) {
   if (out.size() < kConflictMark.size() ||
       out.compare(out.size() - kConflictMark.size(), kConflictMark.size(), kConflictMark) != 0)
     out.append(kConflictMark);
+  return out;
+}
+
+bool isIndexCopyName(std::string_view name) {
+  return name.size() > 6 && equalsNoCase(name.substr(0, 6), "index2") && isConflictCopyName(name);
+}
+
+std::string conflictKeywordAt(std::string_view keyword, const std::tm& when) {
+  char at[40];
+  std::snprintf(at, sizeof at, "%04d/%02d/%02d %02d:%02d", when.tm_year + 1900, when.tm_mon + 1,
+                when.tm_mday, when.tm_hour, when.tm_min);
+  std::string out(keyword);
+  out += " (競合コピー ";
+  out += at;
+  out += ')';
   return out;
 }
 

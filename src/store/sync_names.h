@@ -4,6 +4,7 @@
 // one, marked in its keyword so that it stands out beside the note it copies.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,5 +35,12 @@ inline constexpr std::string_view kConflictMark = " (競合コピー)";
 
 // The keyword with kConflictMark after it, once.
 std::string conflictCopyKeyword(std::string_view keyword);
+
+// Is this file name a sync engine's conflict copy of "index2.txt"?
+bool isIndexCopyName(std::string_view name);
+
+// The keyword of the other program's version of a note that both it and
+// Tavolin changed: marked, with the local time the save found it.
+std::string conflictKeywordAt(std::string_view keyword, const std::tm& when);
 
 }  // namespace tav

@@ -41,3 +41,19 @@ TEST(SearchBodies, MemoryThenCacheThenFile) {
   index.storeNote("書き換え", "予定", "表/1", 0, false);
   EXPECT_EQ("書き換え", text(bodies.body(index, "表/1")));
 }
+
+// Another program's change to a note read earlier in this run is what F3 sees.
+TEST(SearchBodies, ABodyReadBeforeIsReadAgainOnceItsFileChanged) {
+  tavtest::DataFolder d;
+  d.writeIndex("表/1,0,0,0,予定\n");
+  d.writeNote("表/1", "<n>古いソ</n>");
+  tav::KeywordIndex index;
+  tav::SearchBodies bodies;
+  index.load(d.name());
+  bodies.beginWalk(index, 0);
+  ASSERT_EQ("古いソ", text(bodies.body(index, "表/1")));
+  ASSERT_TRUE(index.findByKey("表/1")->bodyLoaded);
+  d.writeNote("表/1", "<n>新しい表の本文</n>");
+  bodies.beginWalk(index, 0);
+  EXPECT_EQ("新しい表の本文", text(bodies.body(index, "表/1")));
+}

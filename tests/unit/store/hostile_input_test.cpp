@@ -30,6 +30,9 @@ TEST_F(HostileInput, HandMadeIndexLinesKeepTheirEntriesAndTwinKeysTheEditedNote)
                           "cc/1,0\n"             // no check field
                           "b/1,0,0,0,first\nb/1,0,0,0,second\n");
   tavtest::writeFileBytes(data("b/1"), "<k>first,</k><f>0</f><c>0</c><n>orig</n>");
+  tav::createFolder(data("a"));
+  tav::createFolder(data("cc"));
+  for (const char* key : {"a/1", "a/2", "cc/1"}) tavtest::writeFileBytes(data(key), "");
   idx.load("data");
   ASSERT_EQ(idx.size(), 6u);
 

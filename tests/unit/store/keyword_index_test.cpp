@@ -61,6 +61,7 @@ TEST_F(Store, FreshFolderGetsAnEmptyIndexAndSavesOneAgain) {
 
 TEST_F(Store, LoadToleratesCrAndSkipsShortLinesSaveWritesLfOnly) {
   writeIndex("a/1,3,1,0,one\r\n12345\n\r\n\na/2,0,0,0,two,with,commas\na/3,0,x,0,three");
+  for (const char* key : {"a/1", "a/2", "a/3"}) writeNote(key, "");
   idx.load("data");
   ASSERT_EQ(idx.size(), 3u);
   EXPECT_EQ(idx.at(0).keyword(), "one");

@@ -229,8 +229,10 @@ class Model {
   std::string save() {
     std::string index;
     for (auto& n : list) {
-      if (n.status == EntryStatus::Dirty)
+      if (n.status == EntryStatus::Dirty) {
         disk[n.key] = tav::composeNoteFile(n.keyword, n.storeCaret, n.checkedAtStore, n.body);
+        n.status = EntryStatus::Clean;  // written: as its file now is
+      }
       if (n.status == EntryStatus::Deleted)
         disk.erase(n.key);
       else
