@@ -28,6 +28,18 @@ std::string saveFailureText(const KeywordIndex::SaveFailures& f) {
   return what + "保存できませんでした: " + noteNames(f.notes, 3, "");
 }
 
+std::string saveReportText(const KeywordIndex::SaveReport& r) {
+  std::string out;
+  if (r.conflicts > 0)
+    out = "ほかで変更されていたメモ" + std::to_string(r.conflicts) +
+          "件は両方の版を残しました（ほかの版は「競合コピー」）";
+  if (r.kept > 0) {
+    if (!out.empty()) out += "。";
+    out += "削除したメモ" + std::to_string(r.kept) + "件はほかで変更されていたため残しました";
+  }
+  return out;
+}
+
 std::string closeQuestionText(const KeywordIndex::SaveFailures& f, bool journalWhole) {
   std::string text;
   if (!f.notes.empty()) {

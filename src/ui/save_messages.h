@@ -14,6 +14,11 @@ namespace tav {
 // "" when nothing failed.
 std::string saveFailureText(const KeywordIndex::SaveFailures& f);
 
+// The status bar after a save that found notes changed by other programs
+// too (both versions kept) or deleted here but changed there (kept); ""
+// when it found none.
+std::string saveReportText(const KeywordIndex::SaveReport& r);
+
 // The question at close after a failed save: Yes tries again, No closes
 // anyway (the journal keeps every change for the next start), Cancel goes
 // back to the program. journalWhole: every change is in the journal (else No

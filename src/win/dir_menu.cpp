@@ -44,13 +44,16 @@ void moveSelection(const std::string& base, const std::string& target) {
   moveNotes(a.index, selectedKeys(), target);
   a.ui.currentKey.clear();
   const std::string& folder = a.settings.dataFolder();
+  std::string said;
   if (a.index.save(folder)) {
+    said = saveReportText(a.index.lastSaveReport());
     a.index.clear();
     a.index.load(folder);
   } else {
-    setStatus(StatusPart::Message, saveFailureText(a.index.lastSaveFailures()));
+    said = saveFailureText(a.index.lastSaveFailures());
   }
   refreshList();
+  if (!said.empty()) setStatus(StatusPart::Message, said);
 }
 
 }  // namespace
