@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/system.h"
 #include "store/note.h"
 #include "store/sync_names.h"
 
@@ -10,7 +11,9 @@ namespace tav {
 
 namespace {
 
-const char kHeader[] = "Tavolin bodies 1\n";
+// The first line names the machine that wrote the file: a sync engine may
+// bring another PC's cache, whose stamps are not this PC's to trust.
+constexpr std::string_view kHeader = "Tavolin bodies 2\t";
 
 // A write this close before the listing may still be followed by one that
 // leaves the stamp as it is (FAT keeps write times in 2 s steps): such a body
@@ -35,7 +38,9 @@ bool readNumber(std::string_view text, std::size_t& p, char sep, std::uint64_t& 
 }  // namespace
 
 std::string BodyCache::compose() const {
-  std::string out = kHeader;
+  std::string out(kHeader);
+  out += machineName();
+  out += '\n';
   std::size_t total = out.size();
   for (const auto& [key, r] : records_) total += key.size() + r.body.size() + 64;
   out.reserve(total);
@@ -58,9 +63,13 @@ void BodyCache::parse(std::string whole) {
   records_.clear();
   own_.clear();
   text_ = std::move(whole);
-  const std::string_view text(text_), header(kHeader);
-  if (text.substr(0, header.size()) != header) return;
-  std::size_t p = header.size();
+  writer_.clear();
+  const std::string_view text(text_);
+  if (text.substr(0, kHeader.size()) != kHeader) return;
+  std::size_t p = text.find('\n', kHeader.size());
+  if (p == std::string_view::npos) return;
+  writer_.assign(text.substr(kHeader.size(), p - kHeader.size()));
+  ++p;
   while (p < text.size()) {
     std::size_t tab = text.find('\t', p);
     if (tab == std::string_view::npos) return;
@@ -83,6 +92,7 @@ void BodyCache::open(const std::string& folder) {
   changed_ = false;
   std::optional<std::string> text = readWholeFile(exeDir() + folder + kPathSep + kFileName);
   parse(text ? std::move(*text) : std::string());
+  if (writer_ != machineName()) records_.clear();  // another PC's: rewritten as ours
   list();
 }
 

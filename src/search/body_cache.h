@@ -59,9 +59,12 @@ class BodyCache {
     bool listed = false;  // the last listing found the file with this stamp
   };
   const std::unordered_map<std::string_view, Record>& records() const { return records_; }
+  // The machine that wrote the text parse was given.
+  const std::string& writer() const { return writer_; }
 
  private:
   std::string text_;             // the file as read
+  std::string writer_;
   std::deque<std::string> own_;  // keys and bodies learned since
   std::unordered_map<std::string_view, Record> records_;
   // Listed files without a record to trust: what learn may keep.

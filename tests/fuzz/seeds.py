@@ -70,14 +70,14 @@ SEEDS = {
         choices(b"a,b", b"c", b"CON", b"x.", b"a\\b", b"nul.txt", b"x\ry", ints=b"\x03\x03\x03\x03"),
     },
     "body_cache": {
-        "example": b"Tavolin bodies 1\n" + body_record(sj("default/201111151234560000"), 40, sj("議題\r\n予算")),
-        "japanese-folders": b"Tavolin bodies 1\n" + body_record(sj("ソフト/1"), 12, sj("表\t能\n")) +
+        "example": b"Tavolin bodies 2\tPC1\n" + body_record(sj("default/201111151234560000"), 40, sj("議題\r\n予算")),
+        "japanese-folders": b"Tavolin bodies 2\tPC1\n" + body_record(sj("ソフト/1"), 12, sj("表\t能\n")) +
         body_record(sj("表/2"), 7, b"") + choices(b"x", ints=b"\x01\x01\x01\x01"),
-        "cut-short": b"Tavolin bodies 1\n" + body_record(b"a/1", 3, b"abc")[:-2],
-        "length-past-end": b"Tavolin bodies 1\na/1\t3\t0\t99\nabc\n",
-        "hostile-keys": b"Tavolin bodies 1\n" + body_record(b"../x", 1, b"x") + body_record(b"a/CON", 1, b"y") +
+        "cut-short": b"Tavolin bodies 2\tPC1\n" + body_record(b"a/1", 3, b"abc")[:-2],
+        "length-past-end": b"Tavolin bodies 2\tPC1\na/1\t3\t0\t99\nabc\n",
+        "hostile-keys": b"Tavolin bodies 2\tPC1\n" + body_record(b"../x", 1, b"x") + body_record(b"a/CON", 1, b"y") +
         body_record(b"a,b/1", 1, b"z") + body_record(b"a/ok", 1, b"w"),
-        "huge-body": b"Tavolin bodies 1\n" + body_record(b"big/1", 60000, sj("表") * 30000),
+        "huge-body": b"Tavolin bodies 2\tPC1\n" + body_record(b"big/1", 60000, sj("表") * 30000),
         "not-a-cache": sj("default/201111151234560000,12,1,0,会議\n"),
     },
     "ini": {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/system.h"
 #include "testsupport.h"
 
 namespace {
@@ -78,11 +79,30 @@ TEST(BodyCache, KeepsOnlyBodiesWhoseFilesAreUnchanged) {
   ASSERT_EQ(2u, parsed.records().size());
   parsed.parse(saved.substr(0, saved.size() - 3));
   EXPECT_EQ(1u, parsed.records().size());
-  parsed.parse("Tavolin bodies 1\n../x.txt\t1\t2\t1\nA\nk/ok.txt\t1\t2\t1\nB\n");
+  parsed.parse("Tavolin bodies 2\tPC1\n../x.txt\t1\t2\t1\nA\nk/ok.txt\t1\t2\t1\nB\n");
   ASSERT_EQ(1u, parsed.records().size());
   EXPECT_EQ("B", parsed.records().begin()->second.body);
-  parsed.parse("Tavolin bodies 1\nk/ok.txt\t1\t99999999999999999999999\t1\nB\n");
+  parsed.parse("Tavolin bodies 2\tPC1\nk/ok.txt\t1\t99999999999999999999999\t1\nB\n");
   EXPECT_TRUE(parsed.records().empty());
   parsed.parse("something else\n");
   EXPECT_TRUE(parsed.records().empty());
+}
+
+// A sync engine may bring another PC's cache: its records are not used, even
+// where the stamps agree (same size and write time, another text).
+TEST(BodyCache, OnlyThisMachinesCacheIsUsed) {
+  tavtest::DataFolder d;
+  d.writeNote("表/1", "<n>本当の本文</n>");
+  const std::optional<tav::FileStamp> st = tav::fileStampOf(d.path("表/1"));
+  ASSERT_TRUE(st.has_value());
+  const std::string body = "ソの本文";
+  for (const std::string& machine : {tav::machineName(), std::string("ほかのPC")}) {
+    tavtest::writeFileBytes(d.path(tav::BodyCache::kFileName),
+                            "Tavolin bodies 2\t" + machine + "\n表/1\t" + std::to_string(st->size) +
+                                "\t" + std::to_string(st->time) + "\t" +
+                                std::to_string(body.size()) + "\n" + body + "\n");
+    tav::BodyCache cache;
+    cache.open(d.name());
+    EXPECT_EQ(cache.records().size(), machine == tav::machineName() ? 1u : 0u) << machine;
+  }
 }
