@@ -145,7 +145,7 @@ void openOne(const OpenDecision& d) {
     showNote(d.keyword, d.key, *body, caret, checked);
     addToHistory(d.keyword);
   } else {
-    rebuildAfterUnreadableNote();
+    noteUnreadable(d.key);
   }
 }
 

@@ -347,7 +347,7 @@ void openSelectedNote(RowOpen how) {
   unsigned caret = 0;
   if (!a.index.fetchNote(key, &body, &checked, &caret)) body = nullptr;
   if (!body) {
-    rebuildAfterUnreadableNote();
+    noteUnreadable(key);
     return;
   }
   // A search hit moves the focus while the editor already holds the new
@@ -371,7 +371,22 @@ void rebuildWithProgress() {
   if (!saved) setStatus(StatusPart::Message, saveFailureText(a.index.lastSaveFailures()));
 }
 
-void rebuildAfterUnreadableNote() {
+void noteUnreadable(std::string_view key) {
+  App& a = app();
+  // Common in a synced folder, where the other PC deletes notes: no box and
+  // no rebuild of every note, only a save that drops its entry.
+  if (isSafeNoteKey(key) && pathKind(a.index.pathOf(key)) == PathKind::None) {
+    bool saved;
+    {
+      BusyWork work("ノートを保存しています", BusyWork::Stop::Never);
+      saved = a.index.save(a.settings.dataFolder(), work.progress());
+    }
+    refreshList();
+    setStatus(StatusPart::Message,
+              saved ? std::string("このメモのファイルはほかのプログラムで削除されていたため、一覧から外しました")
+                    : saveFailureText(a.index.lastSaveFailures()));
+    return;
+  }
   MessageBoxA(nullptr, "異常が発生したため、インデックスを再作成します。", "メッセージ", MB_OK);
   rebuildWithProgress();
 }

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tav {
@@ -39,7 +40,9 @@ void setCheckedForListedNotes(char mark);
 // Saves the index, then rebuilds both data folders' indexes from the note
 // files, showing the progress; the keyword box has the focus afterwards.
 void rebuildWithProgress();
-// Shown when a listed note's file cannot be read; then the index is rebuilt.
-void rebuildAfterUnreadableNote();
+// When a listed note's file cannot be read. One that another program
+// deleted leaves the list through a save, which lists what is on disk; for
+// any other cause the user is told and the index is rebuilt.
+void noteUnreadable(std::string_view key);
 
 }  // namespace tav

@@ -113,7 +113,7 @@ void openWindow(const std::string& line, const Rect& place) {
   const std::string key = matchLineKey(line), keyword = matchLineKeyword(line);
   std::string body;
   if (!bodyFor(key, body)) {
-    rebuildAfterUnreadableNote();
+    noteUnreadable(key);
     return;
   }
   HWND w = CreateDialogParamA(a.instance, "CHILDW", a.main, noteWindowProc, 0);
@@ -149,7 +149,7 @@ void refreshSlot(std::size_t slot, const std::string& line) {
   const std::string key = matchLineKey(line), keyword = matchLineKeyword(line);
   std::string body;
   if (!bodyFor(key, body)) {
-    rebuildAfterUnreadableNote();
+    noteUnreadable(key);
     return;
   }
   saveNoteWindow(slot);
