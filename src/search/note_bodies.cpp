@@ -20,7 +20,7 @@ std::optional<std::string_view> SearchBodies::body(KeywordIndex& index, std::str
     if (e->status != EntryStatus::Clean || !e->stampKnown) return e->body;
     std::optional<FileStamp> listed = cache_.listedStamp(key);
     if (!listed || listed == e->stamp) return e->body;
-    e->forgetBody();
+    e->forgetBody(true);
   }
   if (std::optional<std::string_view> cached = cache_.find(key)) return cached;
   const std::string* read = nullptr;

@@ -374,7 +374,7 @@ std::size_t KeywordIndex::dropChangedBodies() {
       if (!e || e->status != EntryStatus::Clean || !e->bodyLoaded || !e->stampKnown ||
           e->stamp == stamp)
         continue;
-      e->forgetBody();
+      e->forgetBody(true);
       ++dropped;
     }
   }

@@ -308,9 +308,11 @@ const std::string* IndexEntry::loadBody(std::string_view folder) {
   std::optional<FileStamp> st = fileStampOf(path);
   std::optional<std::string> text = readWholeFile(path);
   if (!text) return nullptr;
-  stamp = st;
-  stampKnown = true;
-  baseContent = fileContentHash(*text);
+  if (!stampKnown) {
+    stamp = st;
+    stampKnown = true;
+    baseContent = fileContentHash(*text);
+  }
   body = noteBodyOf(*text);
   bodyLoaded = true;
   return &body;
@@ -321,7 +323,7 @@ bool IndexEntry::dropStaleBody(std::string_view folder) {
     return false;
   std::optional<FileStamp> now = fileStampOf(notePath(folder, key()));
   if (!now || now == stamp) return false;
-  forgetBody();
+  forgetBody(false);  // opened again: what the editor shows is the new text
   return true;
 }
 

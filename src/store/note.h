@@ -156,11 +156,14 @@ struct IndexEntry {
   // the next loadBody reads it again; true when it did. A body changed here
   // is kept, and so is one whose file is gone.
   bool dropStaleBody(std::string_view folder);
-  // Forgets a body read from the file, so that the next loadBody reads it again.
-  void forgetBody() {
+  // Forgets a body read from the file, so that the next loadBody reads it
+  // again. With keepBase the stamp and text read first stay what a save
+  // compares the file with: an editor may still show that text, and storing
+  // it unchanged must not count as a change over the newer file.
+  void forgetBody(bool keepBase) {
     body.clear();
     bodyLoaded = false;
-    stampKnown = false;
+    if (!keepBase) stampKnown = false;
   }
   std::string composeNoteFile() const;
   // noteContentHash of the entry's keyword and body.

@@ -146,4 +146,24 @@ TEST(SharedFolder, ANewFilterWordSeesTheNoteAsItsFileNowIs) {
   EXPECT_EQ(idx.collectMatches("", rows, "会議", KeywordIndex::kAnyCheck), 0u);
 }
 
+// The editor still shows the text it was given when a filter read the newer
+// file; storing that text unchanged must not write it back over the file.
+TEST(SharedFolder, AnEditorsUnchangedTextNeverWritesOverANewerFile) {
+  tavtest::DataFolder d;
+  d.writeIndex("表/1,0,0,0,予定\n");
+  d.writeNote("表/1", note("予定", "古いソ"));
+  KeywordIndex idx;
+  idx.load(d.name());
+  const std::string* shown = nullptr;
+  ASSERT_TRUE(idx.fetchNote("表/1", &shown, nullptr, nullptr));
+  const std::string editor = *shown;
+  d.writeNote("表/1", note("予定", "新しい表の本文"));
+  std::vector<std::string> rows;
+  ASSERT_EQ(idx.collectMatches("", rows, "新しい", KeywordIndex::kAnyCheck), 1u);
+  idx.storeNote(editor, "予定", "表/1", 0, false);
+  ASSERT_TRUE(idx.save(d.name()));
+  EXPECT_EQ(tav::noteBodyOf(d.read("表/1")), "新しい表の本文");
+  EXPECT_EQ(listedKeys(d.read("index2.txt")), std::vector<std::string>{"表/1"});
+}
+
 }  // namespace
