@@ -70,6 +70,9 @@ void KeywordIndex::load(const std::string& folder) {
                        : LoadKind::RebuiltUnreadable;
   }
   parseLines(*text);
+  // Another PC's notes that a sync engine kept in a copy of the index when
+  // both PCs closed at once: listed from the start, not only after a save.
+  mergeIndexCopies();
   if (journal) journal->loaded(*this);
 }
 
@@ -264,6 +267,36 @@ void collectLines(std::string_view all, std::unordered_map<std::string, std::str
 
 }  // namespace
 
+std::vector<std::string> KeywordIndex::readIndexCopies(
+    std::unordered_map<std::string, std::string>& known) const {
+  const std::string base = exeDir() + folder_ + kPathSep;
+  std::vector<std::string> read;
+  std::vector<std::pair<std::string, FileStamp>> top;
+  listFolderStamps(base, top);
+  for (const auto& [name, stamp] : top) {
+    if (!isIndexCopyName(name)) continue;
+    if (std::optional<std::string> text = readWholeFile(base + name)) {
+      collectLines(*text, known);
+      read.push_back(base + name);
+    }
+  }
+  return read;
+}
+
+void KeywordIndex::mergeIndexCopies() {
+  std::unordered_map<std::string, std::string> known;
+  if (readIndexCopies(known).empty()) return;
+  // Only the notes that exist: a copy may be older than a deletion.
+  std::vector<IndexEntry*> added;
+  for (const auto& [key, line] : known) {
+    if (findByKey(key) || pathKind(pathOf(key)) != PathKind::File) continue;
+    added.push_back(&storage_.emplace_back(IndexEntry::fromLine(line)));
+  }
+  std::sort(added.begin(), added.end(),
+            [](const IndexEntry* a, const IndexEntry* b) { return a->key() < b->key(); });
+  placeNew(added);
+}
+
 void KeywordIndex::reconcileWithDisk() {
   const std::string base = exeDir() + folder_ + kPathSep;
   // What other copies of the index know: one another PC's close wrote over
@@ -274,16 +307,7 @@ void KeywordIndex::reconcileWithDisk() {
   if (now && !(now == indexStamp_)) {
     if (std::optional<std::string> text = readWholeFile(path)) collectLines(*text, known);
   }
-  indexCopies_.clear();
-  std::vector<std::pair<std::string, FileStamp>> top;
-  listFolderStamps(base, top);
-  for (const auto& [name, stamp] : top) {
-    if (!isIndexCopyName(name)) continue;
-    if (std::optional<std::string> text = readWholeFile(base + name)) {
-      collectLines(*text, known);
-      indexCopies_.push_back(base + name);
-    }
-  }
+  indexCopies_ = readIndexCopies(known);
   const std::vector<std::string> onDisk = noteKeysOn(folder_);
   std::unordered_set<std::string_view> present(onDisk.begin(), onDisk.end());
   std::vector<IndexEntry*> gone;

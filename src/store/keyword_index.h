@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
@@ -184,6 +185,11 @@ class KeywordIndex {
   // The entry takes the file's text, keyword and marks as they are on disk.
   void adoptDisk(IndexEntry* e, const std::string& text, const std::optional<FileStamp>& stamp);
   void placeNew(std::vector<IndexEntry*>& added);
+  // Adds the lines of the index copies a sync engine left to known; their paths.
+  std::vector<std::string> readIndexCopies(
+      std::unordered_map<std::string, std::string>& known) const;
+  // At load: entries of those copies whose note files exist and the index lacks.
+  void mergeIndexCopies();
   void removeEntries(const std::vector<IndexEntry*>& gone);
 
   // Entries live in storage_ (stable addresses, allocated in blocks) and are

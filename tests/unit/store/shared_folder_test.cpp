@@ -129,6 +129,22 @@ TEST(SharedFolder, SavedIndexListsExactlyTheNoteFilesOnDisk) {
   EXPECT_EQ(d.read("index2.txt"), written);
 }
 
+// Two PCs closed at once and the sync engine kept the loser's index as a
+// copy: its notes are listed from the start, not only after the next save.
+TEST(SharedFolder, AnIndexCopyIsMergedAtLoad) {
+  tavtest::DataFolder d;
+  d.writeIndex("表/1,0,0,0,一\n");
+  d.writeNote("表/1", note("一", "a"));
+  d.writeNote("ソ/2", note("二", "b"));
+  tavtest::writeFileBytes(d.path("index2.sync-conflict-20261207-213000-ABCDEF1.txt"),
+                          "ソ/2,0,1,0,写しの二\nソ/3,0,0,0,消えた三\n");
+  KeywordIndex idx;
+  idx.load(d.name());
+  ASSERT_NE(idx.findByKey("ソ/2"), nullptr);
+  EXPECT_EQ(idx.findByKey("ソ/2")->keyword(), "写しの二");
+  EXPECT_EQ(idx.findByKey("ソ/3"), nullptr) << "its file is gone";
+}
+
 // Filter words look at the file once more when they change, so a body read
 // before another program changed the note is not what they search.
 TEST(SharedFolder, ANewFilterWordSeesTheNoteAsItsFileNowIs) {
