@@ -24,6 +24,9 @@ declare -A PFX DISP HOMES STPID GUI LISTEN DEVID TPID
 declare -A LIVE   # what was typed and must be kept: label -> body
 declare -A DEAD   # notes deleted: label -> key
 S="" H=""
+# Two runs at once would share the prefixes (and so their wineservers).
+exec 9>>"$BUILD_DIR/wineprefix-sync.lock"
+flock -w 900 9 || { fail "another sync test holds the prefixes"; finish; }
 echo "round: $([ "$FULL" = 1 ] && echo full || echo short)"
 
 sync_cleanup() {
@@ -216,6 +219,13 @@ gone() {
   ctl gone "$WAIT" >/dev/null || fail "$1: the window did not close"
   wait "${TPID[$1]}" 2>/dev/null
 }
+# Closes a side and keeps the index it wrote and the note files it saw then.
+close_and_keep_index() {
+  post_close "$1"; gone "$1"
+  cp "${HOMES[$1]}/data/index2.txt" "$WORK/index-$1"
+  note_files "$1" | cut -f1 | LC_ALL=C sort >"$WORK/files-$1"
+  wait_in_step "$1 closed after the restart"
+}
 # Leaves the editor for the keyword box, which stores the note.
 leave() { keys Escape; ctl expect focused box "$WAIT" >/dev/null || fail "$S: Esc did not store"; }
 
@@ -309,7 +319,7 @@ if [ "$FULL" = 1 ]; then
   on B; new_note 新B三 Bの三つ目予
   on A; edit_note 両方二@A 両方二 二度目の両方ソ " Aが先表" stay
   on B; edit_note 両方二@B 両方二 二度目の両方ソ " Bが後ソ" stay
-    post_close A; gone A
+  post_close A; gone A
   wait_in_step "A closed while B still edits" || finish
   post_close B; gone B
   wait_in_step "round 2 closed on both sides" || finish
@@ -320,12 +330,6 @@ fi
 # A Syncthing on Windows leaves "~syncthing~*.tmp" files where a transfer broke.
 for s in A B; do : >"${HOMES[$s]}/data/default/~syncthing~202612010900000000.tmp"; done
 start_side A; start_side B
-close_and_keep_index() {
-  post_close "$1"; gone "$1"
-  cp "${HOMES[$1]}/data/index2.txt" "$WORK/index-$1"
-  note_files "$1" | cut -f1 | LC_ALL=C sort >"$WORK/files-$1"
-  wait_in_step "$1 closed after the restart"
-}
 close_and_keep_index A
 close_and_keep_index B
 
@@ -348,6 +352,7 @@ for label in "${!LIVE[@]}"; do
     found=$(keys_with_body "$s" "$body" | tr '\n' ' ')
     [ -n "$found" ] || { fail "$label: [$body] is in no note file on $s"; continue 2; }
   done
+  # The sides hold the same files now: the keys found on B are A's too.
   listed=""
   for key in $found; do
     grep -qxF "$key" "$WORK/keys-A" && grep -qxF "$key" "$WORK/keys-B" && { listed=$key; break; }
