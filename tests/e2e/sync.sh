@@ -293,10 +293,16 @@ wait_in_step "A's notes reached B" || finish
 # --- round 1: both sides run at once; new notes, a delete each, an edit on B,
 # and one note edited on both sides, then both close together.
 start_side A; start_side B
+# A second apart: keys made in the same second on both sides would meet as
+# one file, whose loser Syncthing keeps as a conflict copy, which the other
+# program lists at its next save, not at its start, so round 2 could not open it.
 on A; new_note 新A一 Aの新しいメモ表
+sleep 1.1
 on B; new_note 新B一 Bの新しいメモソ
 if [ "$FULL" = 1 ]; then
+  sleep 1.1
   on A; new_note 新A二 Aの二つ目ソ
+  sleep 1.1
   on B; new_note 新B二 Bの二つ目表
 fi
 on A; delete_note 消すA Aで消すソ
