@@ -214,9 +214,14 @@ bool KeywordIndex::save(const std::string& folder, const Progress& progress) {
   }
   // A note moved to a new key has its old entry Deleted: its file goes only
   // once every new file is safely written.
+  // A file that cannot be deleted fails the save too: left out of the index
+  // but on disk, the next save would list it as a note again, so the journal
+  // must keep the deletion.
   if (ok) {
     for (IndexEntry* e : toDelete)
-      if (ownsFile(e)) deleteFile(notePath(folder, e->key()));
+      if (ownsFile(e) && !deleteFile(notePath(folder, e->key())) &&
+          pathKind(notePath(folder, e->key())) != PathKind::None)
+        failed(e);
   }
   if (own) reconcileWithDisk();
   std::string text;
@@ -552,10 +557,20 @@ void KeywordIndex::storeNote(const std::string& body, const std::string& keyword
     if (e->keyword() != oldKeyword) tableStale_ = true;
     return;
   }
-  if (body.empty()) return;
-  IndexEntry* created = &storage_.emplace_back();
-  created->rebuildRecord(key, keyword, body, caret, checked);
-  created->status = EntryStatus::Dirty;
+  IndexEntry* created = nullptr;
+  if (body.empty()) {
+    // A file without an entry: a save that could not delete it left it out
+    // of the index, and the journal's deletion comes back. It must go, or
+    // the next save would list it again as a note on disk.
+    if (!isSafeNoteKey(key) || pathKind(pathOf(key)) != PathKind::File) return;
+    created = &storage_.emplace_back();
+    created->rebuildRecord(key, keyword, "", caret, checked);
+    created->status = EntryStatus::Deleted;
+  } else {
+    created = &storage_.emplace_back();
+    created->rebuildRecord(key, keyword, body, caret, checked);
+    created->status = EntryStatus::Dirty;
+  }
   insertAt(placementOf(key), created);
 }
 
