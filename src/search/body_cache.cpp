@@ -105,19 +105,11 @@ void BodyCache::list() {
   for (auto& [key, r] : records_) r.listed = false;
   unknown_.clear();
   listedAt_ = fileClockNow();
-  const std::string base = exeDir() + folder_ + kPathSep;
-  std::vector<std::pair<std::string, FileStamp>> files;
-  for (const std::string& sub : noteFolders(base)) {
-    if (!isSafeNamePart(sub)) continue;
-    files.clear();
-    listFolderStamps(base + sub, files);
-    for (const auto& [name, stamp] : files) {
-      scratch_.assign(sub).append(1, '/').append(name);
-      auto it = records_.find(scratch_);
-      if (it != records_.end() && it->second.stamp == stamp) it->second.listed = true;
-      else unknown_.emplace(scratch_, stamp);
-    }
-  }
+  forEachFileStamp(folder_, [this](const std::string& key, const FileStamp& stamp) {
+    auto it = records_.find(key);
+    if (it != records_.end() && it->second.stamp == stamp) it->second.listed = true;
+    else unknown_.emplace(key, stamp);
+  });
   for (auto it = records_.begin(); it != records_.end();) {
     if (it->second.listed) {
       ++it;

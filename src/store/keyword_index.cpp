@@ -389,24 +389,15 @@ void KeywordIndex::placeNew(std::vector<IndexEntry*>& added) {
 }
 
 std::size_t KeywordIndex::dropChangedBodies() {
-  const std::string base = exeDir() + folder_ + kPathSep;
-  std::vector<std::pair<std::string, FileStamp>> files;
-  std::string key;
   std::size_t dropped = 0;
-  for (const std::string& sub : noteFolders(base)) {
-    if (!isSafeNamePart(sub)) continue;
-    files.clear();
-    listFolderStamps(base + sub, files);
-    for (const auto& [name, stamp] : files) {
-      key.assign(sub).append(1, '/').append(name);
-      IndexEntry* e = findByKey(key);
-      if (!e || e->status != EntryStatus::Clean || !e->bodyLoaded || !e->stampKnown ||
-          e->stamp == stamp)
-        continue;
-      e->forgetBody(true);
-      ++dropped;
-    }
-  }
+  forEachFileStamp(folder_, [&](const std::string& key, const FileStamp& stamp) {
+    IndexEntry* e = findByKey(key);
+    if (!e || e->status != EntryStatus::Clean || !e->bodyLoaded || !e->stampKnown ||
+        e->stamp == stamp)
+      return;
+    e->forgetBody(true);
+    ++dropped;
+  });
   return dropped;
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/path.h"
 #include "platform/platform.h"
+#include "store/note.h"
 
 namespace tav {
 
@@ -80,6 +81,22 @@ std::vector<std::string> noteFolders(const std::string& base) {
 
 std::vector<std::string> noteFiles(const std::string& folder) {
   return ownEntries(folder, ListWhat::Files);
+}
+
+void forEachFileStamp(const std::string& dataFolder,
+                      const std::function<void(const std::string&, const FileStamp&)>& fn) {
+  const std::string base = exeDir() + dataFolder + kPathSep;
+  std::vector<std::pair<std::string, FileStamp>> files;
+  std::string key;
+  for (const std::string& sub : noteFolders(base)) {
+    if (!isSafeNamePart(sub)) continue;
+    files.clear();
+    listFolderStamps(base + sub, files);
+    for (const auto& [name, stamp] : files) {
+      key.assign(sub).append(1, '/').append(name);
+      fn(key, stamp);
+    }
+  }
 }
 
 bool isConflictCopyName(std::string_view name) {

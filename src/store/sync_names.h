@@ -5,9 +5,12 @@
 #pragma once
 
 #include <ctime>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace tav {
 
@@ -24,6 +27,12 @@ std::vector<std::string> noteFolders(const std::string& base);
 
 // The files of one sub-folder that can be notes, in the file system's order.
 std::vector<std::string> noteFiles(const std::string& folder);
+
+// Calls fn(key, stamp) for every file in the sub-folders of the data folder
+// (relative to the executable's folder) that can hold notes: one listing of
+// each, with the files' stamps.
+void forEachFileStamp(const std::string& dataFolder,
+                      const std::function<void(const std::string& key, const FileStamp& stamp)>& fn);
 
 // Is this file name a sync engine's conflict copy of a note:
 // "<name>.sync-conflict-<yyyymmdd>-<hhmmss>-<device>[.ext]", or
