@@ -62,9 +62,12 @@ std::string Loop::pathOf(const std::string& rel) const {
 }
 
 bool Loop::begin() {
+  if (pathKind(pathOf("")) != PathKind::Folder) return false;
   if (!openWatch("")) {
-    log("watcher: cannot watch " + pathOf(""));
-    return false;
+    // A network share may not report changes: the owner hears once that it
+    // must look for itself. Its sub-folders would fail alike.
+    rescan("", "cannot watch");
+    return true;
   }
   // The data folder is watched first, so a sub-folder made meanwhile is not missed.
   std::vector<std::string> subs;

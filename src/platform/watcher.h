@@ -64,11 +64,12 @@ class FolderWatcher {
   FolderWatcher& operator=(const FolderWatcher&) = delete;
 
   // Starts watching folder (a full path, with or without the separator at its
-  // end), stopping an earlier watch first. False when the thread cannot start
-  // or the folder cannot be watched (nothing runs then).
+  // end), stopping an earlier watch first. False when there is no such folder
+  // or the thread cannot start (nothing runs then). A folder that is there but
+  // cannot be watched gives one Rescan of "" and a log line.
   bool start(const std::string& folder, Options options);
   // Stops the thread and forgets events not taken. Prompt, also when the
-  // folder was deleted meanwhile.
+  // folder was deleted meanwhile. Not from within Options::wake.
   void stop();
   bool running() const;
 

@@ -101,6 +101,8 @@ TEST(FolderWatcher, FollowsWhatOtherProgramsDoToTheNotes) {
   ASSERT_TRUE(tav::createFolder(data.path(".stfolder")));
 
   Owner o;
+  EXPECT_FALSE(o.watcher.start(data.path("missing"), o.options()));
+  EXPECT_FALSE(o.watcher.running());
   ASSERT_TRUE(o.watcher.start(data.path(), o.options()));
 
   // Written in a sub-folder that existed before the watch began.
