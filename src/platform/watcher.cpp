@@ -185,8 +185,9 @@ void Loop::failed(const std::string& sub, const std::string& why) {
 
 int Loop::millisToFlush() const {
   if (pending_.empty()) return -1;
-  Clock::time_point due = std::min(lastNote_ + std::chrono::milliseconds(opt_.quietMillis),
-                                   batchStart_ + std::chrono::milliseconds(opt_.longestBatchMillis));
+  using std::chrono::milliseconds;
+  Clock::time_point due = std::min(lastNote_ + milliseconds(opt_.quietMillis),
+                                   batchStart_ + milliseconds(opt_.longestBatchMillis));
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count();
   return left <= 0 ? 0 : static_cast<int>(left) + 1;
 }

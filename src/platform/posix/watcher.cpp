@@ -117,8 +117,8 @@ class PosixLoop : public FolderWatcher::Loop {
         if (ev->len == 0) {
           // The data folder itself went; a sub-folder's going is told by the data folder's watch.
           auto it = subOf_.find(ev->wd);
-          if ((ev->mask & (IN_DELETE_SELF | IN_MOVE_SELF)) && it != subOf_.end() && it->second.empty())
-            topGone = true;
+          bool top = it != subOf_.end() && it->second.empty();
+          if (top && (ev->mask & (IN_DELETE_SELF | IN_MOVE_SELF))) topGone = true;
           continue;
         }
         std::string name(ev->name);

@@ -1,8 +1,7 @@
 // The folder watcher's watches on Windows: ReadDirectoryChangesW on each
 // folder (not recursive), completed by a routine the thread runs while it
-// waits, so any number of sub-folders is watched by one thread. (Wine 8 does
-// not deliver these reads through a completion port: the first completes
-// empty and the next never.)
+// waits, so one thread watches any number of sub-folders (a wait on events
+// would stop at 64).
 #include <windows.h>
 
 #include <future>
@@ -168,8 +167,8 @@ class Win32Loop : public FolderWatcher::Loop {
         case FILE_ACTION_RENAMED_OLD_NAME: kind = Raw::Removed; break;
         default: kind = Raw::Changed; break;
       }
-      names.emplace_back(narrow(info->FileName, static_cast<int>(info->FileNameLength / sizeof(WCHAR))),
-                         kind);
+      int chars = static_cast<int>(info->FileNameLength / sizeof(WCHAR));
+      names.emplace_back(narrow(info->FileName, chars), kind);
       if (info->NextEntryOffset == 0) break;
       p += info->NextEntryOffset;
     }

@@ -96,7 +96,8 @@ bool replaceFile(const std::string& from, const std::string& to) {
 
 TEST(FolderWatcher, FollowsWhatOtherProgramsDoToTheNotes) {
   tavtest::DataFolder data;
-  // Before the watch: a sub-folder whose second byte is '\', with a note, and a sync engine's folder.
+  // Before the watch: a sub-folder whose second byte is '\', with a note,
+  // and a sync engine's folder.
   data.writeNote("表/a.txt", "one");
   ASSERT_TRUE(tav::createFolder(data.path(".stfolder")));
 
