@@ -110,13 +110,17 @@ TEST(FolderWatcher, FollowsWhatOtherProgramsDoToTheNotes) {
   std::size_t from = o.seen.size();
   tavtest::writeFileBytes(data.path("表/b.txt"), "new");
   ASSERT_TRUE(o.waitFor(from, "表/b.txt", {Kind::Added}));
+  // Two writes in quick succession are one piece of news.
   ASSERT_TRUE(tav::appendToFile(data.path("表/a.txt"), " two"));
+  tav::sleepMillis(50);
+  ASSERT_TRUE(tav::appendToFile(data.path("表/a.txt"), " three"));
   ASSERT_TRUE(o.waitFor(from, "表/a.txt", {Kind::Changed}));
 
   // A sub-folder made after the watch began, and a note in it.
   ASSERT_TRUE(tav::createFolder(data.path("ソフト")));
   tavtest::writeFileBytes(data.path("ソフト/c.txt"), "c");
   ASSERT_TRUE(o.waitFor(from, "ソフト/c.txt", {Kind::Added}));
+  EXPECT_EQ(o.keysFrom(from), (std::vector<std::string>{"表/b.txt", "表/a.txt", "ソフト/c.txt"}));
 
   // A sync engine's atomic replace: its temporary file, renamed over the note.
   from = o.seen.size();
