@@ -116,6 +116,16 @@ bool isIndexCopyName(std::string_view name) {
   return name.size() > 6 && equalsNoCase(name.substr(0, 6), "index2") && isConflictCopyName(name);
 }
 
+bool isWatchedKey(std::string_view key) {
+  // '/' is never a trail byte, so the key splits byte-wise.
+  std::size_t slash = key.find('/');
+  if (slash == std::string_view::npos)
+    return equalsNoCase(key, "index2.txt") || isIndexCopyName(key);
+  std::string_view sub = key.substr(0, slash), file = key.substr(slash + 1);
+  if (isForeignEntry(sub)) return false;
+  return file.empty() || (file.find('/') == std::string_view::npos && !isForeignEntry(file));
+}
+
 std::string conflictKeywordAt(std::string_view keyword, const std::tm& when) {
   char at[40];
   std::snprintf(at, sizeof at, "%04d/%02d/%02d %02d:%02d", when.tm_year + 1900, when.tm_mon + 1,

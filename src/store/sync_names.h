@@ -48,6 +48,14 @@ std::string conflictCopyKeyword(std::string_view keyword);
 // Is this file name a sync engine's conflict copy of "index2.txt"?
 bool isIndexCopyName(std::string_view name);
 
+// Is a change the folder watcher saw news for the program? Its key is a note
+// file's ("sub-folder/file"), a sub-folder's ("sub-folder/", asked before the
+// sub-folder is watched) or a file of the data folder itself, of which only
+// "index2.txt" and a sync engine's copies of it are news (this PC's journal
+// and body cache are its own). Other programs' names (isForeignEntry, by
+// name alone) never are.
+bool isWatchedKey(std::string_view key);
+
 // The keyword of the other program's version of a note that both it and
 // Tavolin changed: marked, with the local time the save found it.
 std::string conflictKeywordAt(std::string_view keyword, const std::tm& when);

@@ -43,4 +43,14 @@ TEST(SyncNames, OtherProgramsEntriesAndConflictCopies) {
   EXPECT_EQ(tav::safeFolderName("表"), "表");
 }
 
+TEST(SyncNames, WhichChangesTheWatcherReports) {
+  for (const char* key : {"表/a.txt", "表/", "ソ/201212240000000000", "index2.txt",
+                          "index2.sync-conflict-20261207-213000-ABCDEF1.txt"})
+    EXPECT_TRUE(tav::isWatchedKey(key)) << key;
+  for (const char* key : {".stfolder/", ".stversions/表/a.txt", "表/~syncthing~a.txt.tmp",
+                          "表/.~tav1_1.tmp", "表/Thumbs.db", "journal.dat", "journal-2.dat",
+                          "bodies.dat", "desktop.ini", "表/sub/a.txt"})
+    EXPECT_FALSE(tav::isWatchedKey(key)) << key;
+}
+
 }  // namespace
