@@ -5,6 +5,7 @@
 #include "win/note_editor.h"
 #include "win/note_windows.h"
 #include "win/routes.h"
+#include "win/folder_watch.h"
 #include "win/state.h"
 #include "win/control_text.h"
 #include "win/journal.h"
@@ -68,6 +69,7 @@ bool saveAtClose() {
     startJournalTimer();
     return false;
   }
+  stopWatchingDataFolder();
   writeRunState();
   putBackControlProcs();
   a.index.clear();

@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "win/main_controls.h"
 #include "win/routes.h"
+#include "win/folder_watch.h"
 #include "win/state.h"
 #include "win/journal.h"
 
@@ -51,7 +52,11 @@ LRESULT CALLBACK mainWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: return onClose(w);
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION: return onEndSession(wp);
-    case WM_TIMER: journalTick(); return 0;
+    case kFolderNewsMessage: takeFolderNews(); return 0;
+    case WM_TIMER:
+      if (wp == kFolderNewsTimer) takeFolderNews();
+      else journalTick();
+      return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: break;
   }

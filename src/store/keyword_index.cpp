@@ -388,6 +388,33 @@ void KeywordIndex::placeNew(std::vector<IndexEntry*>& added) {
   tableStale_ = true;
 }
 
+KeywordIndex::DiskNews KeywordIndex::takeNoteFromDisk(const std::string& key) {
+  if (!isSafeNoteKey(key)) return DiskNews::None;
+  const std::string path = pathOf(key);
+  const std::optional<FileStamp> now =
+      pathKind(path) == PathKind::File ? fileStampOf(path) : std::nullopt;
+  IndexEntry* e = findByKey(key);
+  if (!e) {
+    if (!now) return DiskNews::None;
+    std::vector<IndexEntry*> added{&storage_.emplace_back(
+        IndexEntry::fromLine(indexLineFor(key, readWholeFile(path))))};
+    placeNew(added);
+    return DiskNews::Listed;
+  }
+  if (e->status == EntryStatus::Deleted) return DiskNews::None;  // its deletion stands
+  if (!now) {
+    if (e->status != EntryStatus::Clean) return DiskNews::Pending;  // the edit is kept
+    removeEntries({e});
+    return DiskNews::Dropped;
+  }
+  if (e->stampKnown && now == e->stamp) return DiskNews::None;
+  if (e->status != EntryStatus::Clean) return DiskNews::Pending;
+  std::optional<std::string> text = readWholeFile(path);
+  if (!text) return DiskNews::None;  // held by its writer: the next news reads it
+  adoptDisk(e, *text, now);
+  return DiskNews::Changed;
+}
+
 std::size_t KeywordIndex::dropChangedBodies() {
   std::size_t dropped = 0;
   forEachFileStamp(folder_, [&](const std::string& key, const FileStamp& stamp) {

@@ -74,6 +74,15 @@ class KeywordIndex {
   // Forgets the bodies read from files that changed since (one listing of
   // the folder's stamps); bodies changed here stay.
   std::size_t dropChangedBodies();
+  // What another program did to key's note file, as a watch of the folder
+  // reports it, taken into the list: a file the list lacks is listed
+  // (Listed); an entry unchanged here follows its file, its line and body
+  // read again (Changed); one unchanged here whose file is gone leaves the
+  // list (Dropped). An entry changed here is left to the save, whose
+  // conflict rule keeps both versions (Pending). A file with the stamp this
+  // run read or wrote is no news (None), so the program's own writes are not.
+  enum class DiskNews { None, Listed, Changed, Dropped, Pending };
+  DiskNews takeNoteFromDisk(const std::string& key);
   // What the last save could not write: the notes (by keyword, or key when
   // it has none) and whether "index2.txt" was among them.
   struct SaveFailures {

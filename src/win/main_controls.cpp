@@ -8,6 +8,7 @@
 #include "win/keyword_list.h"
 #include "win/note_editor.h"
 #include "win/bookmark_dialog.h"
+#include "win/folder_watch.h"
 #include "win/state.h"
 #include "platform/platform.h"
 #include "store/text.h"
@@ -186,6 +187,7 @@ void createMainControls(HWND main) {
   SendMessageA(a.noteEditor, EM_LIMITTEXT, 0, 0);
 
   loadIndexWithJournal();
+  watchDataFolder();
   addColumn(a.keywordList, 0, "キー", 200);
   addColumn(a.keywordList, 1, "キーワード", 0);
   fitListColumns(0);

@@ -8,6 +8,7 @@
 #include "win/main_controls.h"
 #include "win/keyword_list.h"
 #include "win/note_editor.h"
+#include "win/folder_watch.h"
 #include "win/state.h"
 #include "dialogs/settings_dialog.h"
 #include "resources/resource.h"
@@ -206,6 +207,7 @@ void applyOk(const SettingsDialogData& d) {
   }
   if (!r.saved) setStatus(StatusPart::Message, saveFailureText(a.index.lastSaveFailures()));
   else if (r.moved || a.settings.dataFolder() != before) afterFoldersChanged();
+  watchDataFolder();  // the other data folder, when the base folder changed
 }
 
 }  // namespace
