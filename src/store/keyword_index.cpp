@@ -1,6 +1,7 @@
 #include "store/keyword_index.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/platform.h"
 #include "store/match.h"
@@ -408,6 +409,30 @@ std::size_t rowAt(const std::vector<std::uint32_t>& starts, std::size_t row, std
          1;
 }
 
+// table.find(word, from) with plain loops for the nearest bytes: when most
+// keywords hold the word, the next hit is a few bytes on, and a library call
+// per hit costs more than looking there.
+std::size_t findWord(std::string_view table, std::string_view word, std::size_t from) {
+  const std::size_t n = word.size();
+  if (n == 0 || from > table.size() || n > table.size() - from) return std::string_view::npos;
+  const char* t = table.data();
+  const char* last = t + (table.size() - n);  // where the last possible hit starts
+  const char first = word[0];
+  for (const char* p = t + from; p <= last; ++p) {
+    const char* near = last - p < 16 ? last + 1 : p + 16;
+    while (p < near && *p != first) ++p;
+    if (p == near) {
+      if (near > last) break;
+      p = static_cast<const char*>(std::memchr(p, first, static_cast<std::size_t>(last - p) + 1));
+      if (!p) break;
+    }
+    std::size_t k = 1;
+    while (k < n && p[k] == word[k]) ++k;
+    if (k == n) return static_cast<std::size_t>(p - t);
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 template <typename Fn>
@@ -429,9 +454,10 @@ void KeywordIndex::forEachKeywordMatch(std::string_view query, Fn&& fn) const {
   std::size_t from = 0;
   std::size_t row = 0;
   for (;;) {
-    std::size_t hit = table.find(lead.bytes(), from);
+    std::size_t hit = findWord(table, lead.bytes(), from);
     if (hit == std::string_view::npos) break;
-    row = rowAt(starts_, row, static_cast<std::uint32_t>(hit));
+    // A word in most keywords hits the row the search started in.
+    if (starts_[row + 1] <= hit) row = rowAt(starts_, row, static_cast<std::uint32_t>(hit));
     std::string_view slice = table.substr(starts_[row], starts_[row + 1] - starts_[row] - 1);
     if (!lead.at(slice, hit - starts_[row])) {
       from = hit + 1;
