@@ -118,11 +118,11 @@ void BM_KeyReleaseRows(benchmark::State& state) {
   if (!haveData(state, n)) return;
   tav::KeywordIndex& idx = loaded(n);
   std::vector<const tav::IndexEntry*> hits;
+  std::vector<std::uint32_t> runs;
   std::vector<tav::ListRow> rows;
   for (auto _ : state) {
-    hits.clear();
-    idx.collectMatchEntries(kQueries[q], hits, "", tav::KeywordIndex::kAnyCheck);
-    tav::buildRows(hits, rows);
+    idx.collectMatchEntries(kQueries[q], hits, runs, "", tav::KeywordIndex::kAnyCheck);
+    tav::buildRows(hits, runs, rows);
     benchmark::DoNotOptimize(rows.data());
   }
   state.SetLabel(kQueryNames[q]);

@@ -171,6 +171,7 @@ void KeywordIndex::clear() {
   byKeyword_.clear();
   folded_.clear();
   starts_.clear();
+  runs_.clear();
   tableStale_ = true;
   rebuilt_ = LoadKind::Read;
 }
@@ -377,7 +378,15 @@ void KeywordIndex::refreshTable() const {
   for (auto& e : entries_) total += e->keyword().size() + 1;
   folded_.reserve(total);
   starts_.reserve(entries_.size() + 1);
+  runs_.clear();
+  runs_.reserve(entries_.size());
+  std::uint32_t run = 0;
+  std::string_view folder;
   for (auto& e : entries_) {
+    const std::string_view next = keyPrefix(e->key());
+    if (!runs_.empty() && (next.empty() || next != folder)) ++run;
+    runs_.push_back(run);
+    folder = next;
     starts_.push_back(static_cast<std::uint32_t>(folded_.size()));
     std::size_t at = folded_.size();
     folded_.append(e->keyword());
@@ -487,7 +496,7 @@ void KeywordIndex::forEachListedMatch(std::string_view query, std::string_view g
       }
       if (!e->bodyContainsAll(grep, folder_)) return;
     }
-    fn(e);
+    fn(i, e);
   });
 }
 
@@ -495,29 +504,64 @@ std::size_t KeywordIndex::collectMatchEntries(std::string_view query,
                                               std::vector<const IndexEntry*>& out,
                                               std::string_view grep, int checkFilter,
                                               const Progress& progress) {
+  return collectListed(query, out, nullptr, grep, checkFilter, progress);
+}
+
+std::size_t KeywordIndex::collectMatchEntries(std::string_view query,
+                                              std::vector<const IndexEntry*>& out,
+                                              std::vector<std::uint32_t>& runs,
+                                              std::string_view grep, int checkFilter,
+                                              const Progress& progress) {
+  out.clear();
+  runs.clear();
+  refreshTable();  // an empty query does not search the table, but needs its runs
+  return collectListed(query, out, &runs, grep, checkFilter, progress);
+}
+
+std::size_t KeywordIndex::collectListed(std::string_view query,
+                                        std::vector<const IndexEntry*>& out,
+                                        std::vector<std::uint32_t>* runs, std::string_view grep,
+                                        int checkFilter, const Progress& progress) {
   if (!grep.empty()) {
-    forEachListedMatch(query, grep, checkFilter, progress,
-                       [&](IndexEntry* e) { out.push_back(e); });
+    forEachListedMatch(query, grep, checkFilter, progress, [&](std::size_t i, IndexEntry* e) {
+      out.push_back(e);
+      if (runs) runs->push_back(runs_[i]);
+    });
     return out.size();
   }
   // Without a body filter, the keyword hits are taken first and their
   // entries looked at afterwards: those loads then no longer wait one by one
   // behind the search, which halves the filter when every note matches.
   const std::size_t from = out.size();
-  forEachKeywordMatch(query, [&](std::size_t i) { out.push_back(entries_[i]); });
-  auto unlisted = [checkFilter](const IndexEntry* e) {
-    return e->status == EntryStatus::Deleted ||
-           (checkFilter != kAnyCheck && static_cast<std::uint32_t>(checkFilter) != e->checked);
-  };
-  out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(), unlisted),
-            out.end());
+  if (runs) {
+    forEachKeywordMatch(query, [&](std::size_t i) {
+      out.push_back(entries_[i]);
+      runs->push_back(runs_[i]);
+    });
+  } else {
+    forEachKeywordMatch(query, [&](std::size_t i) { out.push_back(entries_[i]); });
+  }
+  std::size_t kept = from;
+  const std::size_t n = out.size();
+  for (std::size_t k = from; k < n; ++k) {
+    const IndexEntry* e = out[k];
+    if (e->status == EntryStatus::Deleted) continue;
+    if (checkFilter != kAnyCheck && static_cast<std::uint32_t>(checkFilter) != e->checked) continue;
+    if (kept != k) {
+      out[kept] = e;
+      if (runs) (*runs)[kept - from] = (*runs)[k - from];
+    }
+    ++kept;
+  }
+  out.resize(kept);
+  if (runs) runs->resize(kept - from);
   return out.size();
 }
 
 std::size_t KeywordIndex::collectMatches(std::string_view query, std::vector<std::string>& out,
                                          std::string_view grep, int checkFilter) {
   forEachListedMatch(query, grep, checkFilter, Progress{},
-                     [&](IndexEntry* e) { out.emplace_back(e->lineView()); });
+                     [&](std::size_t, IndexEntry* e) { out.emplace_back(e->lineView()); });
   return out.size();
 }
 

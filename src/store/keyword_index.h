@@ -86,6 +86,14 @@ class KeywordIndex {
   std::size_t collectMatchEntries(std::string_view query, std::vector<const IndexEntry*>& out,
                                   std::string_view grep, int checkFilter,
                                   const Progress& progress = {});
+  // The same into out and runs (both emptied first), with the sub-folder run
+  // of each entry: runs[k] is the run of out[k]. Neighbours in list order
+  // whose keys share a sub-folder ("memo/") have one run; a key without one
+  // is a run of its own. A list grouped by sub-folder then reads the key of
+  // an entry only where the run changes.
+  std::size_t collectMatchEntries(std::string_view query, std::vector<const IndexEntry*>& out,
+                                  std::vector<std::uint32_t>& runs, std::string_view grep,
+                                  int checkFilter, const Progress& progress = {});
   std::size_t countMatches(std::string_view query) const;
   // Puts text as a new first line before the body of every matching live note
   // except the one with skipKey (the note open in the editor, which takes the
@@ -154,6 +162,9 @@ class KeywordIndex {
                           const Progress& progress,
                           Fn&& fn);
   bool keyTaken(const std::string& key) const;
+  std::size_t collectListed(std::string_view query, std::vector<const IndexEntry*>& out,
+                            std::vector<std::uint32_t>* runs, std::string_view grep,
+                            int checkFilter, const Progress& progress);
 
   // Entries live in storage_ (stable addresses, allocated in blocks) and are
   // ordered by entries_. Deleted entries stay until clear.
@@ -167,10 +178,12 @@ class KeywordIndex {
   std::uint64_t loads_ = 0;
 
   // Match table: every keyword folded to lower case, in list order, each
-  // followed by LF (which no keyword holds), and where each starts. Rebuilt
-  // lazily after an insertion or a keyword change.
+  // followed by LF (which no keyword holds), and where each starts; the
+  // sub-folder run of each entry (collectMatchEntries). Rebuilt lazily after
+  // an insertion or a keyword change.
   mutable std::string folded_;
   mutable std::vector<std::uint32_t> starts_;
+  mutable std::vector<std::uint32_t> runs_;
   mutable bool tableStale_ = true;
 };
 

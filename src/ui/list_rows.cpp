@@ -29,22 +29,23 @@ bool startsWith(std::string_view line, std::string_view prefix) {
 
 // One pass for both kinds of rows: a key release builds a row for every
 // matching note, so a note of the current sub-folder costs only the compare
-// of its line's first bytes with the sub-folder's.
+// of its line's first bytes with the sub-folder's, and nothing at all when
+// the index says it is of the same run as the note before (runs).
 template <typename LineOf>
 void buildRowsOf(std::size_t n, LineOf&& lineOf, std::vector<ListRow>& rows,
-                 const IndexEntry* const* entries) {
+                 const IndexEntry* const* entries, const std::uint32_t* runs) {
   rows.clear();
   rows.reserve(n + n / 8 + 1);
   std::string_view group;
   for (std::size_t i = 0; i < n; ++i) {
-    if (entries && i + 32 < n) __builtin_prefetch(entries[i + 32]);
-    if (entries && i + 8 < n) __builtin_prefetch(entries[i + 8]->record.data());
-    const std::string_view line = lineOf(i);
     const IndexEntry* e = entries ? entries[i] : nullptr;
     const auto at = static_cast<std::uint32_t>(i);
-    if (group.empty() || !startsWith(line, group)) {
-      group = groupPrefix(line);
-      rows.emplace_back(e, at, true);
+    if (!runs || i == 0 || runs[i] != runs[i - 1]) {
+      const std::string_view line = lineOf(i);
+      if (group.empty() || !startsWith(line, group)) {
+        group = groupPrefix(line);
+        rows.emplace_back(e, at, true);
+      }
     }
     rows.emplace_back(e, at, false);
   }
@@ -70,12 +71,13 @@ LineTable::LineTable(std::initializer_list<std::string_view> lines) {
 }
 
 void buildRows(const LineTable& lines, std::vector<ListRow>& rows) {
-  buildRowsOf(lines.size(), [&](std::size_t i) { return lines[i]; }, rows, nullptr);
+  buildRowsOf(lines.size(), [&](std::size_t i) { return lines[i]; }, rows, nullptr, nullptr);
 }
 
-void buildRows(const std::vector<const IndexEntry*>& entries, std::vector<ListRow>& rows) {
+void buildRows(const std::vector<const IndexEntry*>& entries,
+               const std::vector<std::uint32_t>& runs, std::vector<ListRow>& rows) {
   buildRowsOf(entries.size(), [&](std::size_t i) { return entries[i]->lineView(); }, rows,
-              entries.data());
+              entries.data(), runs.size() == entries.size() ? runs.data() : nullptr);
 }
 
 std::vector<ListRow> buildRows(const LineTable& lines) {

@@ -67,8 +67,11 @@ bool sameFolderGroup(std::string_view a, std::string_view b);
 std::vector<ListRow> buildRows(const LineTable& lines);
 // The same into rows, whose memory is reused.
 void buildRows(const LineTable& lines, std::vector<ListRow>& rows);
-// The rows of index entries, in the order given.
-void buildRows(const std::vector<const IndexEntry*>& entries, std::vector<ListRow>& rows);
+// The rows of index entries, in the order given; with the entries' sub-folder
+// runs from KeywordIndex::collectMatchEntries (one per entry) a key is read
+// only where the run changes, else (runs empty) every key is.
+void buildRows(const std::vector<const IndexEntry*>& entries,
+               const std::vector<std::uint32_t>& runs, std::vector<ListRow>& rows);
 
 // The index line a row shows (its entry's, read now, or its copied line).
 std::string_view rowLine(const ListRow& row, const LineTable& lines);

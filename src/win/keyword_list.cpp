@@ -249,7 +249,7 @@ void replaceRows() {
   SendMessageA(list, LVM_SETSELECTIONMARK, 0, -1);
   const std::size_t before = a.listRows.size();
   a.listLines.clear();
-  buildRows(a.listHits, a.listRows);
+  buildRows(a.listHits, a.listRuns, a.listRows);
   a.listFromIndex = true;
   a.listLoads = a.index.loadCount();
   if (a.listRows.size() != before ||
@@ -281,15 +281,15 @@ void refillFromIndex() {
   App& a = app();
   std::string kw = windowText(a.keywordBox);
   std::string grep = windowText(a.filterBox);
-  a.listHits.clear();
   bool stopped = false;
   if (grep.empty()) {
-    a.index.collectMatchEntries(kw, a.listHits, grep, checkFilterNow());
+    a.index.collectMatchEntries(kw, a.listHits, a.listRuns, grep, checkFilterNow());
   } else {
     // The first body filter reads the note files. The list may paint
-    // meanwhile, so its lines and rows stay as they are until the end.
+    // meanwhile, so its rows stay as they are until the end.
     BusyWork work("本文で絞り込んでいます", BusyWork::Stop::OnEscape);
-    a.index.collectMatchEntries(kw, a.listHits, grep, checkFilterNow(), work.progress());
+    a.index.collectMatchEntries(kw, a.listHits, a.listRuns, grep, checkFilterNow(),
+                                work.progress());
     stopped = work.stopped();
   }
   replaceRows();

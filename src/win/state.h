@@ -96,6 +96,7 @@ struct App {
   bool listFromIndex = false;
   std::uint64_t listLoads = 0;
   std::vector<const IndexEntry*> listHits;  // reused by every refill
+  std::vector<std::uint32_t> listRuns;      // their sub-folder runs
   HIMAGELIST listImages = nullptr;
 
   // Side lists, loaded at start and written at close.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "store/keyword_index.h"
+#include "testsupport.h"
 #include "ui/list_rows.h"
 
 using tav::ListRow;
@@ -15,20 +17,28 @@ std::string show(const ListRow& r, const tav::LineTable& lines) {
 }
 
 // Rows as "H:text" / "N:text:key:icon" for compact comparison. The rows over
-// index entries must show what the rows over copied lines show.
+// the entries of an index loaded from the same lines must show the same,
+// built with the index's sub-folder runs and without them.
 std::vector<std::string> render(const std::vector<std::string>& lines) {
   std::vector<std::string> out;
   const tav::LineTable table(lines);
   for (const ListRow& r : tav::buildRows(table)) out.push_back(show(r, table));
-  std::vector<tav::IndexEntry> entries;
-  for (const std::string& l : lines) entries.push_back(tav::IndexEntry::fromLine(l));
+  tavtest::DataFolder data;
+  std::string text;
+  for (const std::string& l : lines) text += l + "\n";
+  data.writeIndex(text);
+  tav::KeywordIndex index;
+  index.load(data.name());
   std::vector<const tav::IndexEntry*> hits;
-  for (const tav::IndexEntry& e : entries) hits.push_back(&e);
-  std::vector<ListRow> rows;
-  tav::buildRows(hits, rows);
-  std::vector<std::string> fromEntries;
-  for (const ListRow& r : rows) fromEntries.push_back(show(r, tav::LineTable()));
-  EXPECT_EQ(out, fromEntries);
+  std::vector<std::uint32_t> runs;
+  index.collectMatchEntries("", hits, runs, "", tav::KeywordIndex::kAnyCheck);
+  for (const auto& withRuns : {runs, std::vector<std::uint32_t>()}) {
+    std::vector<ListRow> rows;
+    tav::buildRows(hits, withRuns, rows);
+    std::vector<std::string> fromEntries;
+    for (const ListRow& r : rows) fromEntries.push_back(show(r, tav::LineTable()));
+    EXPECT_EQ(out, fromEntries) << (withRuns.empty() ? "every key read" : "with runs");
+  }
   return out;
 }
 
@@ -78,7 +88,7 @@ TEST(ListRows, HeadersFallWhereTheSubFolderChanges) {
       {"mem/1,0,0,0,a", "memo/2,0,0,0,b", "memo/3,0,0,0,c", "memos/4,0,0,0,d"},
       {"nokey,0,0,0,a/x", "nokey,0,0,0,a/y", "x/1,0,0,0,c", "x/2,0,0,0,d"},
       {"表/1,0,0,0,表示", "表/2,0,0,0,b", "ソ/3,0,0,0,ソフト", "ソフト/4,0,0,0,c", "ソフト/5,0,0,0,d"},
-      {"a/1,0,0,0,x", "a/2", "a,0,0,0,y", "a/3,0,0,0,z", "/4,0,0,0,w", "/5,0,0,0,v"},
+      {"a/1,0,0,0,x", "a/22222", "a,0,0,0,y", "a/3,0,0,0,z", "/4,0,0,0,w", "/5,0,0,0,v"},
   };
   for (const auto& lines : cases) {
     std::vector<std::string> expected;
