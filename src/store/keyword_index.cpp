@@ -533,7 +533,11 @@ std::size_t KeywordIndex::collectListed(std::string_view query,
   // entries looked at afterwards: those loads then no longer wait one by one
   // behind the search, which halves the filter when every note matches.
   const std::size_t from = out.size();
-  if (runs) {
+  if (query.find_first_not_of(", ") == std::string_view::npos) {
+    // No word: every entry, copied as a block.
+    out.insert(out.end(), entries_.begin(), entries_.end());
+    if (runs) runs->insert(runs->end(), runs_.begin(), runs_.end());
+  } else if (runs) {
     forEachKeywordMatch(query, [&](std::size_t i) {
       out.push_back(entries_[i]);
       runs->push_back(runs_[i]);
