@@ -530,8 +530,8 @@ std::size_t KeywordIndex::collectListed(std::string_view query,
     return out.size();
   }
   // Without a body filter, the keyword hits are taken first and their
-  // entries looked at afterwards: those loads then no longer wait one by one
-  // behind the search, which halves the filter when every note matches.
+  // entries looked at afterwards: those loads (one per listed entry, spread
+  // over memory) then overlap instead of each waiting behind the search.
   const std::size_t from = out.size();
   if (query.find_first_not_of(", ") == std::string_view::npos) {
     // No word: every entry, copied as a block.
