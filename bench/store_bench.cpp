@@ -110,23 +110,19 @@ BENCHMARK(BM_CollectMatchEntries)
     ->Unit(benchmark::kMicrosecond);
 
 // What a key release computes before the keyword list is told anything: the
-// matching lines copied into the list's line table and the rows built from
-// them, with the buffers kept from one release to the next as the list keeps
-// them.
+// matching entries and the rows built over them, with the buffers kept from
+// one release to the next as the list keeps them.
 void BM_KeyReleaseRows(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   const int q = static_cast<int>(state.range(1));
   if (!haveData(state, n)) return;
   tav::KeywordIndex& idx = loaded(n);
   std::vector<const tav::IndexEntry*> hits;
-  tav::LineTable lines;
+  std::vector<std::uint32_t> runs;
   std::vector<tav::ListRow> rows;
   for (auto _ : state) {
-    hits.clear();
-    lines.clear();
-    idx.collectMatchEntries(kQueries[q], hits, "", tav::KeywordIndex::kAnyCheck);
-    for (const tav::IndexEntry* e : hits) lines.add(e->lineView());
-    tav::buildRows(lines, rows);
+    idx.collectMatchEntries(kQueries[q], hits, runs, "", tav::KeywordIndex::kAnyCheck);
+    tav::buildRows(hits, runs, rows);
     benchmark::DoNotOptimize(rows.data());
   }
   state.SetLabel(kQueryNames[q]);

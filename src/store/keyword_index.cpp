@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
+#include <cstring>
 
 #include "platform/platform.h"
 #include "store/match.h"
@@ -436,6 +437,7 @@ void KeywordIndex::clear() {
   byKeyword_.clear();
   folded_.clear();
   starts_.clear();
+  runs_.clear();
   tableStale_ = true;
   rebuilt_ = LoadKind::Read;
   indexStamp_.reset();
@@ -655,7 +657,15 @@ void KeywordIndex::refreshTable() const {
   for (auto& e : entries_) total += e->keyword().size() + 1;
   folded_.reserve(total);
   starts_.reserve(entries_.size() + 1);
+  runs_.clear();
+  runs_.reserve(entries_.size());
+  std::uint32_t run = 0;
+  std::string_view folder;
   for (auto& e : entries_) {
+    const std::string_view next = keyPrefix(e->key());
+    if (!runs_.empty() && (next.empty() || next != folder)) ++run;
+    runs_.push_back(run);
+    folder = next;
     starts_.push_back(static_cast<std::uint32_t>(folded_.size()));
     std::size_t at = folded_.size();
     folded_.append(e->keyword());
@@ -687,6 +697,30 @@ std::size_t rowAt(const std::vector<std::uint32_t>& starts, std::size_t row, std
          1;
 }
 
+// table.find(word, from) with plain loops for the nearest bytes: when most
+// keywords hold the word, the next hit is a few bytes on, and a library call
+// per hit costs more than looking there.
+std::size_t findWord(std::string_view table, std::string_view word, std::size_t from) {
+  const std::size_t n = word.size();
+  if (n == 0 || from > table.size() || n > table.size() - from) return std::string_view::npos;
+  const char* t = table.data();
+  const char* last = t + (table.size() - n);  // where the last possible hit starts
+  const char first = word[0];
+  for (const char* p = t + from; p <= last; ++p) {
+    const char* near = last - p < 16 ? last + 1 : p + 16;
+    while (p < near && *p != first) ++p;
+    if (p == near) {
+      if (near > last) break;
+      p = static_cast<const char*>(std::memchr(p, first, static_cast<std::size_t>(last - p) + 1));
+      if (!p) break;
+    }
+    std::size_t k = 1;
+    while (k < n && p[k] == word[k]) ++k;
+    if (k == n) return static_cast<std::size_t>(p - t);
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 template <typename Fn>
@@ -708,9 +742,10 @@ void KeywordIndex::forEachKeywordMatch(std::string_view query, Fn&& fn) const {
   std::size_t from = 0;
   std::size_t row = 0;
   for (;;) {
-    std::size_t hit = table.find(lead.bytes(), from);
+    std::size_t hit = findWord(table, lead.bytes(), from);
     if (hit == std::string_view::npos) break;
-    row = rowAt(starts_, row, static_cast<std::uint32_t>(hit));
+    // A word in most keywords hits the row the search started in.
+    if (starts_[row + 1] <= hit) row = rowAt(starts_, row, static_cast<std::uint32_t>(hit));
     std::string_view slice = table.substr(starts_[row], starts_[row + 1] - starts_[row] - 1);
     if (!lead.at(slice, hit - starts_[row])) {
       from = hit + 1;
@@ -746,7 +781,7 @@ void KeywordIndex::forEachListedMatch(std::string_view query, std::string_view g
       }
       if (!e->bodyContainsAll(grep, folder_)) return;
     }
-    fn(e);
+    fn(i, e);
   });
 }
 
@@ -754,15 +789,68 @@ std::size_t KeywordIndex::collectMatchEntries(std::string_view query,
                                               std::vector<const IndexEntry*>& out,
                                               std::string_view grep, int checkFilter,
                                               const Progress& progress) {
-  forEachListedMatch(query, grep, checkFilter, progress,
-                     [&](IndexEntry* e) { out.push_back(e); });
+  return collectListed(query, out, nullptr, grep, checkFilter, progress);
+}
+
+std::size_t KeywordIndex::collectMatchEntries(std::string_view query,
+                                              std::vector<const IndexEntry*>& out,
+                                              std::vector<std::uint32_t>& runs,
+                                              std::string_view grep, int checkFilter,
+                                              const Progress& progress) {
+  out.clear();
+  runs.clear();
+  refreshTable();  // an empty query does not search the table, but needs its runs
+  return collectListed(query, out, &runs, grep, checkFilter, progress);
+}
+
+std::size_t KeywordIndex::collectListed(std::string_view query,
+                                        std::vector<const IndexEntry*>& out,
+                                        std::vector<std::uint32_t>* runs, std::string_view grep,
+                                        int checkFilter, const Progress& progress) {
+  if (!grep.empty()) {
+    forEachListedMatch(query, grep, checkFilter, progress, [&](std::size_t i, IndexEntry* e) {
+      out.push_back(e);
+      if (runs) runs->push_back(runs_[i]);
+    });
+    return out.size();
+  }
+  // Without a body filter, the keyword hits are taken first and their
+  // entries looked at afterwards: those loads (one per listed entry, spread
+  // over memory) then overlap instead of each waiting behind the search.
+  const std::size_t from = out.size();
+  if (query.find_first_not_of(", ") == std::string_view::npos) {
+    // No word: every entry, copied as a block.
+    out.insert(out.end(), entries_.begin(), entries_.end());
+    if (runs) runs->insert(runs->end(), runs_.begin(), runs_.end());
+  } else if (runs) {
+    forEachKeywordMatch(query, [&](std::size_t i) {
+      out.push_back(entries_[i]);
+      runs->push_back(runs_[i]);
+    });
+  } else {
+    forEachKeywordMatch(query, [&](std::size_t i) { out.push_back(entries_[i]); });
+  }
+  std::size_t kept = from;
+  const std::size_t n = out.size();
+  for (std::size_t k = from; k < n; ++k) {
+    const IndexEntry* e = out[k];
+    if (e->status == EntryStatus::Deleted) continue;
+    if (checkFilter != kAnyCheck && static_cast<std::uint32_t>(checkFilter) != e->checked) continue;
+    if (kept != k) {
+      out[kept] = e;
+      if (runs) (*runs)[kept - from] = (*runs)[k - from];
+    }
+    ++kept;
+  }
+  out.resize(kept);
+  if (runs) runs->resize(kept - from);
   return out.size();
 }
 
 std::size_t KeywordIndex::collectMatches(std::string_view query, std::vector<std::string>& out,
                                          std::string_view grep, int checkFilter) {
   forEachListedMatch(query, grep, checkFilter, Progress{},
-                     [&](IndexEntry* e) { out.emplace_back(e->lineView()); });
+                     [&](std::size_t, IndexEntry* e) { out.emplace_back(e->lineView()); });
   return out.size();
 }
 

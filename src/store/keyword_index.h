@@ -121,6 +121,14 @@ class KeywordIndex {
   std::size_t collectMatchEntries(std::string_view query, std::vector<const IndexEntry*>& out,
                                   std::string_view grep, int checkFilter,
                                   const Progress& progress = {});
+  // The same into out and runs (both emptied first), with the sub-folder run
+  // of each entry: runs[k] is the run of out[k]. Neighbours in list order
+  // whose keys share a sub-folder ("memo/") have one run; a key without one
+  // is a run of its own. A list grouped by sub-folder then reads the key of
+  // an entry only where the run changes.
+  std::size_t collectMatchEntries(std::string_view query, std::vector<const IndexEntry*>& out,
+                                  std::vector<std::uint32_t>& runs, std::string_view grep,
+                                  int checkFilter, const Progress& progress = {});
   std::size_t countMatches(std::string_view query) const;
   // Puts text as a new first line before the body of every matching live note
   // except the one with skipKey (the note open in the editor, which takes the
@@ -200,6 +208,9 @@ class KeywordIndex {
   // At load: entries of those copies whose note files exist and the index lacks.
   void mergeIndexCopies();
   void removeEntries(const std::vector<IndexEntry*>& gone);
+  std::size_t collectListed(std::string_view query, std::vector<const IndexEntry*>& out,
+                            std::vector<std::uint32_t>* runs, std::string_view grep,
+                            int checkFilter, const Progress& progress);
 
   // Entries live in storage_ (stable addresses, allocated in blocks) and are
   // ordered by entries_. Deleted entries stay until clear.
@@ -221,10 +232,12 @@ class KeywordIndex {
   std::string checkedGrep_;
 
   // Match table: every keyword folded to lower case, in list order, each
-  // followed by LF (which no keyword holds), and where each starts. Rebuilt
-  // lazily after an insertion or a keyword change.
+  // followed by LF (which no keyword holds), and where each starts; the
+  // sub-folder run of each entry (collectMatchEntries). Rebuilt lazily after
+  // an insertion or a keyword change.
   mutable std::string folded_;
   mutable std::vector<std::uint32_t> starts_;
+  mutable std::vector<std::uint32_t> runs_;
   mutable bool tableStale_ = true;
 };
 

@@ -226,11 +226,6 @@ IndexEntry IndexEntry::fromLine(std::string_view line) {
   return e;
 }
 
-std::string_view IndexEntry::lineView() const {
-  if (record.size() < 2) return std::string_view();
-  return std::string_view(record).substr(1, record.size() - 2);
-}
-
 std::string IndexEntry::recordText() const { return std::string(lineView()); }
 
 std::string_view IndexEntry::field(int n) const {

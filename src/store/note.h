@@ -123,7 +123,11 @@ struct IndexEntry {
 
   // The index line: record without its framing commas.
   std::string recordText() const;
-  std::string_view lineView() const;
+  // Inline: the keyword list reads it for every listed note on a key release.
+  std::string_view lineView() const {
+    if (record.size() < 2) return std::string_view();
+    return std::string_view(record).substr(1, record.size() - 2);
+  }
   // Field n (1-based) of the index line; empty when there is none.
   std::string_view field(int n) const;
   std::string_view key() const { return field(1); }

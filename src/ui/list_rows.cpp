@@ -10,25 +10,45 @@ namespace {
 
 std::string_view keyOf(std::string_view line) { return line.substr(0, line.find(',')); }
 
-// What a row needs of its line: the key (field 1) and whether field 3, the
-// check flag, starts with "0" (an unchecked note), found in one pass over the
-// first fields: a key release builds a row for every matching note.
-struct LineHead {
-  std::string_view key;
-  bool unchecked = false;
-};
+// The sub-folder part of a line's key with its "/" (sameFolderGroup's
+// condition as a prefix); empty when the key has no "/", so that the note
+// shares its header with none. Neither "/" nor "," is ever a trail byte.
+std::string_view groupPrefix(std::string_view line) {
+  for (std::size_t i = 0; i < line.size() && line[i] != ','; ++i)
+    if (line[i] == '/') return line.substr(0, i + 1);
+  return std::string_view();
+}
 
-LineHead headOf(std::string_view line) {
-  const char* p = line.data();
-  const char* end = p + line.size();
-  const char* c = p;
-  while (c < end && *c != ',') ++c;
-  LineHead h {std::string_view(p, static_cast<std::size_t>(c - p))};
-  if (c == end) return h;
-  ++c;
-  while (c < end && *c != ',') ++c;  // past the caret field
-  h.unchecked = c + 1 < end && c[1] == '0';
-  return h;
+// A plain loop: the prefix is a few bytes, shorter than a library call.
+bool startsWith(std::string_view line, std::string_view prefix) {
+  if (line.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (line[i] != prefix[i]) return false;
+  return true;
+}
+
+// One pass for both kinds of rows: a key release builds a row for every
+// matching note, so a note of the current sub-folder costs only the compare
+// of its line's first bytes with the sub-folder's, and nothing at all when
+// the index says it is of the same run as the note before (runs).
+template <typename LineOf>
+void buildRowsOf(std::size_t n, LineOf&& lineOf, std::vector<ListRow>& rows,
+                 const IndexEntry* const* entries, const std::uint32_t* runs) {
+  rows.clear();
+  rows.reserve(n + n / 8 + 1);
+  std::string_view group;
+  for (std::size_t i = 0; i < n; ++i) {
+    const IndexEntry* e = entries ? entries[i] : nullptr;
+    const auto at = static_cast<std::uint32_t>(i);
+    if (!runs || i == 0 || runs[i] != runs[i - 1]) {
+      const std::string_view line = lineOf(i);
+      if (group.empty() || !startsWith(line, group)) {
+        group = groupPrefix(line);
+        rows.emplace_back(e, at, true);
+      }
+    }
+    rows.emplace_back(e, at, false);
+  }
 }
 
 }  // namespace
@@ -51,18 +71,13 @@ LineTable::LineTable(std::initializer_list<std::string_view> lines) {
 }
 
 void buildRows(const LineTable& lines, std::vector<ListRow>& rows) {
-  rows.clear();
-  rows.reserve(lines.size() + lines.size() / 8 + 1);
-  std::string_view groupKey;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const LineHead h = headOf(lines[i]);
-    auto n = static_cast<std::uint32_t>(i);
-    if (i == 0 || !sameFolderGroup(groupKey, h.key)) {
-      groupKey = h.key;
-      rows.push_back({n, true, RowIcon::Folder});
-    }
-    rows.push_back({n, false, h.unchecked ? RowIcon::Note : RowIcon::Checked});
-  }
+  buildRowsOf(lines.size(), [&](std::size_t i) { return lines[i]; }, rows, nullptr, nullptr);
+}
+
+void buildRows(const std::vector<const IndexEntry*>& entries,
+               const std::vector<std::uint32_t>& runs, std::vector<ListRow>& rows) {
+  buildRowsOf(entries.size(), [&](std::size_t i) { return entries[i]->lineView(); }, rows,
+              entries.data(), runs.size() == entries.size() ? runs.data() : nullptr);
 }
 
 std::vector<ListRow> buildRows(const LineTable& lines) {
@@ -71,16 +86,31 @@ std::vector<ListRow> buildRows(const LineTable& lines) {
   return rows;
 }
 
+std::string_view rowLine(const ListRow& row, const LineTable& lines) {
+  if (row.entry) return row.entry->lineView();
+  return row.line < lines.size() ? lines[row.line] : std::string_view();
+}
+
 std::string rowText(const ListRow& row, const LineTable& lines) {
-  if (row.line >= lines.size()) return std::string();
-  std::string_view line = lines[row.line];
+  std::string_view line = rowLine(row, lines);
   if (row.header) return keyFolder(keyOf(line));
   return commaTail(line, 5);
 }
 
 std::string rowKey(const ListRow& row, const LineTable& lines) {
-  if (row.header || row.line >= lines.size()) return std::string();
-  return std::string(keyOf(lines[row.line]));
+  if (row.header) return std::string();
+  return std::string(keyOf(rowLine(row, lines)));
+}
+
+RowIcon rowIcon(const ListRow& row, const LineTable& lines) {
+  if (row.header) return RowIcon::Folder;
+  // Field 3, the check flag: only a leading "0" is an unchecked note.
+  std::string_view line = rowLine(row, lines);
+  std::size_t comma = line.find(',');
+  if (comma != std::string_view::npos) comma = line.find(',', comma + 1);
+  const bool unchecked = comma != std::string_view::npos && comma + 1 < line.size() &&
+                         line[comma + 1] == '0';
+  return unchecked ? RowIcon::Note : RowIcon::Checked;
 }
 
 int findRow(const std::vector<ListRow>& rows, const LineTable& lines, std::string_view text,

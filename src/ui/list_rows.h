@@ -1,7 +1,8 @@
 // The rows of the keyword list, computed from the index lines that matched:
 // a header row before every run of notes from one sub-folder, then one row
-// per note. Rows refer to their line, so a list of 100,000 notes costs no
-// string copies until a row is drawn.
+// per note. Rows refer to their line, either an index entry (the keyword
+// list) or a line copied into a LineTable (search results), so a list of
+// 100,000 notes costs no string copies until a row is drawn.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "store/note.h"
 
 namespace tav {
 
@@ -45,10 +48,16 @@ class LineTable {
 
 enum class RowIcon : std::uint8_t { Folder = 0, Note = 1, Checked = 2 };
 
+// A row reads its line when it is drawn, never earlier: an entry's record is
+// rebuilt when its note is stored, so no view of it outlives a message. An
+// entry row is valid only while the index has not been cleared or loaded
+// since the row was built (KeywordIndex::loadCount); the caller checks that.
 struct ListRow {
-  std::uint32_t line = 0;  // index into the lines the rows were built from
+  ListRow() = default;
+  ListRow(const IndexEntry* e, std::uint32_t l, bool h) : entry(e), line(l), header(h) {}
+  const IndexEntry* entry = nullptr;  // the entry shown; null: lines[line]
+  std::uint32_t line = 0;
   bool header = false;
-  RowIcon icon = RowIcon::Note;
 };
 
 // Do two keys belong to one group: equal byte for byte up to a "/" that both
@@ -58,11 +67,20 @@ bool sameFolderGroup(std::string_view a, std::string_view b);
 std::vector<ListRow> buildRows(const LineTable& lines);
 // The same into rows, whose memory is reused.
 void buildRows(const LineTable& lines, std::vector<ListRow>& rows);
+// The rows of index entries, in the order given; with the entries' sub-folder
+// runs from KeywordIndex::collectMatchEntries (one per entry) a key is read
+// only where the run changes, else (runs empty) every key is.
+void buildRows(const std::vector<const IndexEntry*>& entries,
+               const std::vector<std::uint32_t>& runs, std::vector<ListRow>& rows);
 
+// The index line a row shows (its entry's, read now, or its copied line).
+std::string_view rowLine(const ListRow& row, const LineTable& lines);
 // Column 0: the sub-folder for a header, the keyword for a note.
 std::string rowText(const ListRow& row, const LineTable& lines);
 // Column 1: "" for a header (which marks it everywhere), the key for a note.
 std::string rowKey(const ListRow& row, const LineTable& lines);
+// A header's folder icon; a note's follows its check field, read now.
+RowIcon rowIcon(const ListRow& row, const LineTable& lines);
 // The most bytes of a row's keyword or key that the list's commands read, as
 // a list control's item text buffer holds them.
 constexpr std::size_t kRowTextMax = 255;

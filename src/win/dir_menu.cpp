@@ -29,8 +29,9 @@ std::vector<std::string> selectedKeys() {
   HWND list = a.keywordList;
   for (int r = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)); r >= 0;
        r = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, r, LVNI_SELECTED))) {
-    if (static_cast<std::size_t>(r) >= a.listRows.size()) break;
-    keys.push_back(rowKey(a.listRows[static_cast<std::size_t>(r)], a.listLines).substr(0, kRowTextMax));
+    const std::vector<ListRow>& rows = listedRows();
+    if (static_cast<std::size_t>(r) >= rows.size()) break;
+    keys.push_back(rowKey(rows[static_cast<std::size_t>(r)], a.listLines).substr(0, kRowTextMax));
   }
   return keys;
 }

@@ -32,7 +32,7 @@ int selectedRow() {
 
 void selectFirstRowIfNone() {
   App& a = app();
-  if (a.listRows.empty() || selectedRow() >= 0) return;
+  if (listedRows().empty() || selectedRow() >= 0) return;
   LVITEMA it {};
   it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   it.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -79,9 +79,10 @@ bool listKeyDown(HWND w, WPARAM wp) {
 // asked, the text of the column. False for a row the list no longer has.
 bool rowContent(int item, int column, UINT mask, int* image, std::string* text) {
   App& a = app();
-  if (item < 0 || static_cast<std::size_t>(item) >= a.listRows.size()) return false;
-  const ListRow& row = a.listRows[item];
-  if (mask & LVIF_IMAGE) *image = static_cast<int>(row.icon);
+  const std::vector<ListRow>& rows = listedRows();
+  if (item < 0 || static_cast<std::size_t>(item) >= rows.size()) return false;
+  const ListRow& row = rows[item];
+  if (mask & LVIF_IMAGE) *image = static_cast<int>(rowIcon(row, a.listLines));
   if (mask & LVIF_TEXT) *text = column == 0 ? rowText(row, a.listLines) : rowKey(row, a.listLines);
   return true;
 }
@@ -89,7 +90,8 @@ bool rowContent(int item, int column, UINT mask, int* image, std::string* text) 
 void rowDisplay(NMLVDISPINFOA* di) {
   LVITEMA& it = di->item;
   std::string t;
-  if (!rowContent(it.iItem, it.iSubItem, it.mask, &it.iImage, &t)) return;
+  // A row the list no longer has shows nothing.
+  rowContent(it.iItem, it.iSubItem, it.mask, &it.iImage, &t);
   if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0)
     lstrcpynA(it.pszText, t.c_str(), it.cchTextMax);
 }
@@ -97,7 +99,7 @@ void rowDisplay(NMLVDISPINFOA* di) {
 void rowDisplayWide(NMLVDISPINFOW* di) {
   LVITEMW& it = di->item;
   std::string t;
-  if (!rowContent(it.iItem, it.iSubItem, it.mask, &it.iImage, &t)) return;
+  rowContent(it.iItem, it.iSubItem, it.mask, &it.iImage, &t);
   if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
     int n = MultiByteToWideChar(kCodePage, 0, t.c_str(), -1, it.pszText, it.cchTextMax);
     if (n == 0) it.pszText[it.cchTextMax - 1] = 0;
@@ -109,7 +111,7 @@ void rowDisplayWide(NMLVDISPINFOW* di) {
 int findTypedRow(const std::string& text, const LVFINDINFOA& f, int start) {
   App& a = app();
   if (!(f.flags & (LVFI_STRING | LVFI_PARTIAL))) return -1;
-  return findRow(a.listRows, a.listLines, text, start < 0 ? 0 : static_cast<std::size_t>(start),
+  return findRow(listedRows(), a.listLines, text, start < 0 ? 0 : static_cast<std::size_t>(start),
                  (f.flags & LVFI_PARTIAL) != 0, (f.flags & LVFI_WRAP) != 0);
 }
 
@@ -182,10 +184,18 @@ LRESULT CALLBACK checkButtonProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 int checkFilterNow() { return checkFilterNumber(windowText(app().checkFilter)); }
 
+const std::vector<ListRow>& listedRows() {
+  static const std::vector<ListRow> none;
+  App& a = app();
+  if (a.listFromIndex && a.listLoads != a.index.loadCount()) return none;
+  return a.listRows;
+}
+
 void clearList() {
   App& a = app();
   a.listLines.clear();
   a.listRows.clear();
+  a.listFromIndex = false;
   SendMessageA(a.keywordList, LVM_DELETEALLITEMS, 0, 0);
 }
 
@@ -196,6 +206,7 @@ namespace {
 void showRows() {
   App& a = app();
   buildRows(a.listLines, a.listRows);
+  a.listFromIndex = false;
   fitListColumns(a.listRows.size());
   SendMessageA(a.keywordList, LVM_SETITEMCOUNT, a.listRows.size(), 0);
   InvalidateRect(a.keywordList, nullptr, TRUE);
@@ -220,9 +231,9 @@ void invalidateRows(HWND list) {
   InvalidateRect(list, &r, TRUE);
 }
 
-// The rows of listLines in place of the old ones, left as deleting all items
-// and inserting the new ones would leave them: nothing selected or focused,
-// scrolled to the top. The list is told the new count once, and not at all
+// The rows of the entries in listHits in place of the old ones, left as
+// deleting all items and inserting the new ones would leave them: nothing
+// selected or focused, scrolled to the top. The list is told the new count once, and not at all
 // when it stays, instead of passing through an empty list: every change of
 // the count redraws the scroll bar, which under load is the dearest step of
 // a key release.
@@ -237,7 +248,10 @@ void replaceRows() {
   clearRowState(list, LVNI_FOCUSED, LVIS_FOCUSED);
   SendMessageA(list, LVM_SETSELECTIONMARK, 0, -1);
   const std::size_t before = a.listRows.size();
-  buildRows(a.listLines, a.listRows);
+  a.listLines.clear();
+  buildRows(a.listHits, a.listRuns, a.listRows);
+  a.listFromIndex = true;
+  a.listLoads = a.index.loadCount();
   if (a.listRows.size() != before ||
       static_cast<std::size_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) != before) {
     fitListColumns(a.listRows.size());
@@ -267,22 +281,20 @@ void refillFromIndex() {
   App& a = app();
   std::string kw = windowText(a.keywordBox);
   std::string grep = windowText(a.filterBox);
-  a.listHits.clear();
   bool stopped = false;
   if (grep.empty()) {
-    a.index.collectMatchEntries(kw, a.listHits, grep, checkFilterNow());
+    a.index.collectMatchEntries(kw, a.listHits, a.listRuns, grep, checkFilterNow());
   } else {
     // The first body filter reads the note files. The list may paint
-    // meanwhile, so its lines and rows stay as they are until the end.
+    // meanwhile, so its rows stay as they are until the end.
     BusyWork work("本文で絞り込んでいます", BusyWork::Stop::OnEscape);
-    a.index.collectMatchEntries(kw, a.listHits, grep, checkFilterNow(), work.progress());
+    a.index.collectMatchEntries(kw, a.listHits, a.listRuns, grep, checkFilterNow(),
+                                work.progress());
     stopped = work.stopped();
   }
-  a.listLines.clear();
-  for (const IndexEntry* e : a.listHits) a.listLines.add(e->lineView());
-  a.listHits.clear();
   replaceRows();
-  if (a.listLines.empty()) return;
+  a.listHits.clear();
+  if (a.listRows.empty()) return;
   EnableWindow(a.keywordList, TRUE);
   setStatus(StatusPart::Message, stopped ? "絞り込みを中止しました" : "一覧表示");
   showList(true);
@@ -325,8 +337,9 @@ void selectOnlyListRow(int row) {
 
 bool listedNote(int row, std::string* keyword, std::string* key) {
   App& a = app();
-  if (row < 0 || static_cast<std::size_t>(row) >= a.listRows.size()) return false;
-  const ListRow& r = a.listRows[row];
+  const std::vector<ListRow>& rows = listedRows();
+  if (row < 0 || static_cast<std::size_t>(row) >= rows.size()) return false;
+  const ListRow& r = rows[row];
   if (r.header) return false;
   *key = rowKey(r, a.listLines).substr(0, kRowTextMax);
   *keyword = rowText(r, a.listLines).substr(0, kRowTextMax);
@@ -336,7 +349,7 @@ bool listedNote(int row, std::string* keyword, std::string* key) {
 void openSelectedNote(RowOpen how) {
   App& a = app();
   int r = selectedRow();
-  if (r < 0 || static_cast<std::size_t>(r) >= a.listRows.size()) return;
+  if (r < 0 || static_cast<std::size_t>(r) >= listedRows().size()) return;
   EnableWindow(a.noteEditor, TRUE);
   std::string keyword, key;
   if (!listedNote(r, &keyword, &key)) return;
@@ -394,7 +407,7 @@ void noteUnreadable(std::string_view key) {
 void setCheckedForListedNotes(char mark) {
   App& a = app();
   JournalBatch batch(a.index.journal);
-  for (const ListRow& row : a.listRows) {
+  for (const ListRow& row : listedRows()) {
     std::string key = rowKey(row, a.listLines).substr(0, kRowTextMax);
     a.index.setChecked(key, mark);
   }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/list_rows.h"
+
 namespace tav {
 
 LRESULT CALLBACK keywordListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
@@ -16,6 +18,10 @@ LRESULT CALLBACK filterBoxProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK checkButtonProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
 void fillList(const std::vector<std::string>& lines);
 void clearList();
+// The rows the list may read: none while they refer to the entries of an
+// index cleared or loaded since they were built (a rebuild paints while it
+// works, and a cleared index has freed those entries).
+const std::vector<ListRow>& listedRows();
 void refreshList();
 // Called at the end of every refreshList when set; the list benchmark
 // times key releases with it. Null in the program.

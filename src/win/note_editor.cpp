@@ -9,6 +9,7 @@
 #include "win/stamp_list.h"
 #include "win/editing_aids.h"
 #include "win/history_menu.h"
+#include "win/keyword_list.h"
 #include "win/search.h"
 #include "win/state.h"
 #include "win/search_dialog.h"
@@ -49,7 +50,7 @@ void onKillFocus() {
 
 void toListOrBack() {
   App& a = app();
-  if (!a.listRows.empty()) SetFocus(a.keywordList);
+  if (!listedRows().empty()) SetFocus(a.keywordList);
   else focusFilterOrKeyword();
 }
 

@@ -39,7 +39,7 @@ int findInListedNotes(bool forward, bool fromEditor) {
   App& a = app();
   const UiState& s = a.ui;
   static std::vector<int> order;  // kept: a walk over every row then allocates nothing
-  walkOrder(static_cast<int>(a.listRows.size()), selectedListRow(), forward, fromEditor, order);
+  walkOrder(static_cast<int>(listedRows().size()), selectedListRow(), forward, fromEditor, order);
   a.searchBodies.beginWalk(a.index, kBodyRecheckSeconds);
   // A walk that reads note files (the first after start) takes a while.
   BusyWork work("ノートを検索しています", BusyWork::Stop::OnEscape);

@@ -87,11 +87,16 @@ struct App {
   WNDPROC filterBoxOwn = nullptr;
   WNDPROC checkButtonOwn = nullptr;
 
-  // What the keyword list shows: the matching index lines and the rows built
-  // from them (the list is virtual and asks for a row's texts as it draws).
+  // What the keyword list shows: rows over the index's entries (a refill from
+  // the keyword box) or over lines copied into listLines (other lists); the
+  // list is virtual and asks for a row's texts as it draws. Entry rows are
+  // read only while the index's loadCount is still listLoads (listedRows).
   LineTable listLines;
   std::vector<ListRow> listRows;
+  bool listFromIndex = false;
+  std::uint64_t listLoads = 0;
   std::vector<const IndexEntry*> listHits;  // reused by every refill
+  std::vector<std::uint32_t> listRuns;      // their sub-folder runs
   HIMAGELIST listImages = nullptr;
 
   // Side lists, loaded at start and written at close.

@@ -13,6 +13,7 @@
 
 #include "app/app.h"
 #include "ui/layout.h"
+#include "win/keyword_list.h"
 #include "win/main_controls.h"
 #include "win/state.h"
 #include "gui_support.h"
@@ -193,4 +194,47 @@ TEST_F(KeyRelease, Bug_ALongListGrewAHorizontalScrollBar) {
     EXPECT_EQ(many, (GetWindowLongA(a.keywordList, GWL_STYLE) & WS_VSCROLL) != 0) << text;
     expectColumnFits();
   }
+}
+
+// The rows read their notes' index entries as they are drawn: a keyword
+// stored after the list was filled shows at once, in the list and to the
+// list's commands.
+TEST_F(KeyRelease, AListedNoteShowsTheKeywordItWasLastStoredWith) {
+  start({{kPlan, "予定表,会議", 0, false, "火曜"}, {kSheet, "表計算", 0, false, "集計"}});
+  tav::App& a = app();
+  SetFocus(a.keywordBox);
+  releaseKey("表");
+  ASSERT_EQ(4u, listRows().size());
+  a.index.storeNote("水曜", "ソフト表,打合せ", kPlan, 0, true);
+  EXPECT_EQ(std::string("ソフト表,打合せ|") + kPlan, listRows()[1]);
+  EXPECT_EQ(static_cast<int>(tav::RowIcon::Checked), rowIcon(1));
+  std::string keyword, key;
+  ASSERT_TRUE(tav::listedNote(1, &keyword, &key));
+  EXPECT_EQ("ソフト表,打合せ", keyword);
+  EXPECT_EQ(kPlan, key);
+}
+
+// Rows point into the index: once it is cleared or loaded again (a rebuild
+// paints while it works), they show and give nothing until the list is
+// filled anew, which then lists the entries loaded.
+TEST_F(KeyRelease, Bug_TheListReadEntriesOfAClearedIndex) {
+  start({{kPlan, "予定表,会議", 0, false, "火曜"}, {kSheet, "表計算", 0, false, "集計"}});
+  tav::App& a = app();
+  SetFocus(a.keywordBox);
+  releaseKey("表");
+  ASSERT_EQ(4u, listRows().size());
+  const std::vector<std::string> blank(4, "|");
+  std::string keyword, key;
+  a.index.clear();
+  EXPECT_EQ(blank, listRows());
+  EXPECT_FALSE(tav::listedNote(1, &keyword, &key));
+  a.index.load(a.settings.dataFolder());
+  EXPECT_EQ(blank, listRows());
+  EXPECT_FALSE(tav::listedNote(3, &keyword, &key));
+  releaseKey("表");
+  EXPECT_EQ((std::vector<std::string>{"default|", std::string("予定表,会議|") + kPlan, "表|",
+                                      std::string("表計算|") + kSheet}),
+            listRows());
+  EXPECT_TRUE(tav::listedNote(3, &keyword, &key));
+  EXPECT_EQ(kSheet, key);
 }

@@ -283,6 +283,33 @@ TEST_F(Store, GrepReadsBodiesFoldsAndSkipsNogrepAndUnreadable) {
   EXPECT_EQ("a/1", hits[0]->key());
 }
 
+// Each listed entry comes with its sub-folder run, also where entries that
+// are deleted or filtered out by their check mark fall from between them.
+// Shown as keys, "=" between two of one run, "|" where the run changes.
+TEST_F(Store, ListedEntriesKeepTheirSubFolderRuns) {
+  writeIndex("表/1,0,0,0,表計算\n表/2,0,1,0,表示\n表/3,0,0,0,予定表\nソ/4,0,1,0,ソフト表\n"
+             "x,0,0,0,表x\ny,0,0,0,表y\n表/5,0,0,0,表5\n");
+  idx.load("data");
+  auto runs = [&](const char* query, int filter) {
+    std::vector<const tav::IndexEntry*> hits;
+    std::vector<std::uint32_t> run;
+    idx.collectMatchEntries(query, hits, run, "", filter);
+    EXPECT_EQ(hits.size(), run.size());
+    std::string shown;
+    for (std::size_t k = 0; k < hits.size() && k < run.size(); ++k) {
+      if (k > 0) shown += run[k] == run[k - 1] ? "=" : "|";
+      shown += std::string(hits[k]->key());
+    }
+    return shown;
+  };
+  EXPECT_EQ("表/1=表/2=表/3|ソ/4|x|y|表/5", runs("", KeywordIndex::kAnyCheck));
+  EXPECT_EQ("表/1=表/3|x|y|表/5", runs("表", 0));
+  EXPECT_EQ("表/2|ソ/4", runs("表", 1));
+  idx.storeNote("", "", "表/1", 0, false);
+  EXPECT_EQ("表/3|x|y|表/5", runs(" ", 0));
+  EXPECT_EQ("表/2=表/3|ソ/4|x|y|表/5", runs("表", KeywordIndex::kAnyCheck));
+}
+
 // ---- fetch and check
 
 TEST_F(Store, FetchNoteGivesBodyCheckAndCaretOfTheLine) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "store/keyword_index.h"
+#include "testsupport.h"
 #include "ui/list_rows.h"
 
 using tav::ListRow;
@@ -7,15 +9,35 @@ using tav::RowIcon;
 
 namespace {
 
-// Rows as "H:text" / "N:text:key:icon" for compact comparison.
+std::string show(const ListRow& r, const tav::LineTable& lines) {
+  std::string s = r.header ? "H:" : "N:";
+  s += tav::rowText(r, lines);
+  if (!r.header) s += ":" + tav::rowKey(r, lines);
+  return s + ":" + std::to_string(static_cast<int>(tav::rowIcon(r, lines)));
+}
+
+// Rows as "H:text" / "N:text:key:icon" for compact comparison. The rows over
+// the entries of an index loaded from the same lines must show the same,
+// built with the index's sub-folder runs and without them.
 std::vector<std::string> render(const std::vector<std::string>& lines) {
   std::vector<std::string> out;
-  for (const ListRow& r : tav::buildRows(lines)) {
-    std::string s = r.header ? "H:" : "N:";
-    s += tav::rowText(r, lines);
-    if (!r.header) s += ":" + tav::rowKey(r, lines);
-    s += ":" + std::to_string(static_cast<int>(r.icon));
-    out.push_back(s);
+  const tav::LineTable table(lines);
+  for (const ListRow& r : tav::buildRows(table)) out.push_back(show(r, table));
+  tavtest::DataFolder data;
+  std::string text;
+  for (const std::string& l : lines) text += l + "\n";
+  data.writeIndex(text);
+  tav::KeywordIndex index;
+  index.load(data.name());
+  std::vector<const tav::IndexEntry*> hits;
+  std::vector<std::uint32_t> runs;
+  index.collectMatchEntries("", hits, runs, "", tav::KeywordIndex::kAnyCheck);
+  for (const auto& withRuns : {runs, std::vector<std::uint32_t>()}) {
+    std::vector<ListRow> rows;
+    tav::buildRows(hits, withRuns, rows);
+    std::vector<std::string> fromEntries;
+    for (const ListRow& r : rows) fromEntries.push_back(show(r, tav::LineTable()));
+    EXPECT_EQ(out, fromEntries) << (withRuns.empty() ? "every key read" : "with runs");
   }
   return out;
 }
@@ -35,13 +57,14 @@ TEST(ListRows, OneHeaderPerRunOfASubFolder) {
 
 TEST(ListRows, IconFollowsTheCheckField) {
   // Anything but a leading "0" in field 3 counts as checked.
-  auto rows = tav::buildRows({"d/1,5,0,0,k", "d/2,5,1,0,k", "d/3,5,01,0,k", "d/4,5,,0,k"});
+  tav::LineTable lines {"d/1,5,0,0,k", "d/2,5,1,0,k", "d/3,5,01,0,k", "d/4,5,,0,k"};
+  auto rows = tav::buildRows(lines);
   ASSERT_EQ(5u, rows.size());
-  EXPECT_EQ(RowIcon::Folder, rows[0].icon);
-  EXPECT_EQ(RowIcon::Note, rows[1].icon);
-  EXPECT_EQ(RowIcon::Checked, rows[2].icon);
-  EXPECT_EQ(RowIcon::Note, rows[3].icon);
-  EXPECT_EQ(RowIcon::Checked, rows[4].icon);
+  EXPECT_EQ(RowIcon::Folder, tav::rowIcon(rows[0], lines));
+  EXPECT_EQ(RowIcon::Note, tav::rowIcon(rows[1], lines));
+  EXPECT_EQ(RowIcon::Checked, tav::rowIcon(rows[2], lines));
+  EXPECT_EQ(RowIcon::Note, tav::rowIcon(rows[3], lines));
+  EXPECT_EQ(RowIcon::Checked, tav::rowIcon(rows[4], lines));
 }
 
 TEST(ListRows, GroupsCompareUpToTheSlash) {
@@ -56,6 +79,30 @@ TEST(ListRows, GroupsCompareUpToTheSlash) {
   EXPECT_EQ("", tav::rowKey(rows[0], lines));
   EXPECT_EQ("a,b,c", tav::rowText(rows[1], lines));
   EXPECT_TRUE(tav::buildRows({}).empty());
+}
+
+// A header starts every note whose key is not of the previous header's
+// sub-folder, for rows over lines and over entries alike.
+TEST(ListRows, HeadersFallWhereTheSubFolderChanges) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"mem/1,0,0,0,a", "memo/2,0,0,0,b", "memo/3,0,0,0,c", "memos/4,0,0,0,d"},
+      {"nokey,0,0,0,a/x", "nokey,0,0,0,a/y", "x/1,0,0,0,c", "x/2,0,0,0,d"},
+      {"表/1,0,0,0,表示", "表/2,0,0,0,b", "ソ/3,0,0,0,ソフト", "ソフト/4,0,0,0,c", "ソフト/5,0,0,0,d"},
+      {"a/1,0,0,0,x", "a/22222", "a,0,0,0,y", "a/3,0,0,0,z", "/4,0,0,0,w", "/5,0,0,0,v"},
+  };
+  for (const auto& lines : cases) {
+    std::vector<std::string> expected;
+    std::string group;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      std::string key = lines[i].substr(0, lines[i].find(','));
+      if (i == 0 || !tav::sameFolderGroup(group, key)) {
+        group = key;
+        expected.push_back("H:" + key.substr(0, key.find('/')) + ":0");
+      }
+      expected.push_back(render({lines[i]})[1]);
+    }
+    EXPECT_EQ(expected, render(lines)) << lines[0];
+  }
 }
 
 // Typing in the list selected row 0, a header, whatever was typed.
