@@ -83,7 +83,7 @@ TEST(SharedFolder, SaveKeepsEveryChangedVersionAndMarksTheOtherOne) {
       EXPECT_EQ(tav::noteKeywordOf(d.read(copyKey)), "予定 (競合コピー 2026/12/07 22:40)");
       std::vector<std::string> rows;
       EXPECT_EQ(idx.collectMatches("予定", rows, "", KeywordIndex::kAnyCheck), 2u)
-          << "the original keyword lists both";
+          << "the note's own keyword lists both";
     }
     EXPECT_EQ(idx.lastSaveReport().conflicts, *c.copy ? 1u : 0u);
   }
