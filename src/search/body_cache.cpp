@@ -135,15 +135,32 @@ std::optional<FileStamp> BodyCache::listedStamp(std::string_view key) const {
   return u->second;
 }
 
+void BodyCache::drop(std::string_view key) {
+  if (records_.erase(key) > 0) changed_ = true;
+  lookup_.assign(key);
+  unknown_.erase(lookup_);  // its stamp is old: nothing learned from it is kept
+}
+
 void BodyCache::learn(std::string_view key, std::string_view body) {
   scratch_.assign(key);
   auto s = unknown_.find(scratch_);
-  if (s == unknown_.end() || s->second.time + kSettle > listedAt_) return;
+  FileStamp stamp;
+  if (s != unknown_.end() && s->second.time + kSettle <= listedAt_) {
+    stamp = s->second;
+    unknown_.erase(s);
+  } else {
+    // Not listed, or too young then (a file the watch reported since, one
+    // listed while it was being written): its stamp now, taken after the
+    // read, so a write in between makes it too young to keep.
+    if (folder_.empty() || !isSafeNoteKey(key)) return;
+    std::optional<FileStamp> now = fileStampOf(notePath(folder_, key));
+    if (!now || now->time + kSettle > fileClockNow()) return;
+    stamp = *now;
+  }
   const std::string& k = own_.emplace_back(key);
   const std::string& b = own_.emplace_back(body);
   records_.erase(key);
-  records_.emplace(k, Record{s->second, b, true});
-  unknown_.erase(s);
+  records_.emplace(k, Record{stamp, b, true});
   changed_ = true;
 }
 

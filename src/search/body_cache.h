@@ -38,12 +38,15 @@ class BodyCache {
   // The cached body of the note with key; valid until the next open or parse.
   std::optional<std::string_view> find(std::string_view key) const;
   // A body just read from key's file: kept (and written at the next
-  // saveIfChanged) when open listed the file and its last write was long
-  // enough before that any later change shows in its stamp.
+  // saveIfChanged) when its last write was long enough before the listing
+  // (or, for a file dropped since, before now) that any later change shows
+  // in its stamp.
   void learn(std::string_view key, std::string_view body);
   // The stamp the last listing found key's file with; nothing when it found
   // no such file (or nothing was listed).
   std::optional<FileStamp> listedStamp(std::string_view key) const;
+  // Forgets key's record: its file changed, came or went.
+  void drop(std::string_view key);
   // Writes "bodies.dat" when anything changed since open or the last write.
   bool saveIfChanged();
 

@@ -766,7 +766,7 @@ void KeywordIndex::forEachListedMatch(std::string_view query, std::string_view g
   bool stopped = false;
   // Bodies read before may have changed on disk since: checked once for each
   // new set of filter words, never on every key release.
-  if (!grep.empty() && grep != checkedGrep_) {
+  if (!grep.empty() && grep != checkedGrep_ && !bodiesFollowDisk) {
     dropChangedBodies();
     checkedGrep_.assign(grep);
   }

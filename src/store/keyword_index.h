@@ -168,6 +168,11 @@ class KeywordIndex {
   const IndexEntry& at(std::size_t i) const { return *entries_[i]; }
   IndexEntry& at(std::size_t i) { return *entries_[i]; }
 
+  // A watch of the folder takes every change of a note file into the index
+  // as it comes (takeNoteFromDisk): bodies in memory are current, and a body
+  // filter need not list the files' stamps.
+  bool bodiesFollowDisk = false;
+
   // Where every change is journaled before it is made (none when null); load
   // applies a journal it finds, a successful save removes it.
   Journal* journal = nullptr;

@@ -85,12 +85,17 @@ void watchDataFolder() {
   o.wanted = isWatchedKey;
   o.wake = [] { PostMessageA(app().main, kFolderNewsMessage, 0, 0); };
   o.log = [](const std::string& line) { appendDailyLog(line); };
-  if (!watcher().start(folder, o)) watchedFolder().clear();
+  const bool watching = watcher().start(folder, o);
+  if (!watching) watchedFolder().clear();
+  a.index.bodiesFollowDisk = watching;
+  // The cache is checked against the files while the window starts answering.
+  a.searchBodies.openInBackground(a.index);
 }
 
 void stopWatchingDataFolder() {
   watcher().stop();
   watchedFolder().clear();
+  app().index.bodiesFollowDisk = false;
 }
 
 void takeFolderNews() {
@@ -104,11 +109,15 @@ void takeFolderNews() {
   bool listChanged = false;
   for (const FolderEvent& ev : watcher().takeEvents()) {
     if (ev.kind == FolderEvent::Kind::Rescan) {
+      // News was lost: the files are listed again, here and at the next walk.
       a.index.reconcileWithDisk();
+      a.index.dropChangedBodies();
+      a.searchBodies.relist();
       listChanged = true;
       continue;
     }
     if (ev.key.find('/') == std::string::npos) continue;  // "index2.txt": merged at the save
+    a.searchBodies.forget(ev.key);
     if (ev.key == a.ui.currentKey) {
       followOpenNote(ev.key);
       listChanged = true;

@@ -40,7 +40,7 @@ int findInListedNotes(bool forward, bool fromEditor) {
   const UiState& s = a.ui;
   static std::vector<int> order;  // kept: a walk over every row then allocates nothing
   walkOrder(static_cast<int>(listedRows().size()), selectedListRow(), forward, fromEditor, order);
-  a.searchBodies.beginWalk(a.index, kBodyRecheckSeconds);
+  a.searchBodies.beginWalk(a.index, kBodyRecheckSeconds, a.index.bodiesFollowDisk);
   // A walk that reads note files (the first after start) takes a while.
   BusyWork work("ノートを検索しています", BusyWork::Stop::OnEscape);
   std::string keyword, key;

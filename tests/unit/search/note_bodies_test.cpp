@@ -57,3 +57,28 @@ TEST(SearchBodies, ABodyReadBeforeIsReadAgainOnceItsFileChanged) {
   bodies.beginWalk(index, 0);
   EXPECT_EQ("新しい表の本文", text(bodies.body(index, "表/1")));
 }
+
+// With the folder watched, a walk lists nothing and the cache is opened on a
+// thread at start; a file the watch reports is never served from the cache.
+TEST(SearchBodies, AWatchedFolderForgetsTheCachedBodyOfAReportedFile) {
+  tavtest::DataFolder d;
+  d.writeIndex("表/1,0,0,0,予定\n");
+  d.writeNote("表/1", "<n>古いソ</n>");
+  tavtest::ageFile(d.path("表/1"), 100);
+  {
+    tav::KeywordIndex index;
+    tav::SearchBodies bodies;
+    index.load(d.name());
+    bodies.beginWalk(index, 0);
+    ASSERT_EQ("古いソ", text(bodies.body(index, "表/1")));
+    ASSERT_TRUE(bodies.cache().saveIfChanged());
+  }
+  tav::KeywordIndex index;
+  tav::SearchBodies bodies;
+  index.load(d.name());
+  bodies.openInBackground(index);
+  bodies.beginWalk(index, 0, true);
+  d.writeNote("表/1", "<n>新しい表の本文</n>");
+  bodies.forget("表/1");
+  EXPECT_EQ("新しい表の本文", text(bodies.body(index, "表/1")));
+}
