@@ -131,8 +131,9 @@ KeywordIndex::DiskVerdict KeywordIndex::checkDisk(IndexEntry* e,
     return DiskVerdict::Skip;
   }
   IndexEntry copy;
+  const bool checked = IndexEntry::fromLine(indexLineFor(e->key(), text)).checked != 0;
   copy.rebuildRecord(e->key(), conflictKeywordAt(noteKeywordOf(*text), localTimeOf(nowSeconds())),
-                     noteBodyOf(*text), 0, IndexEntry::fromLine(indexLineFor(e->key(), text)).checked != 0);
+                     noteBodyOf(*text), 0, checked);
   copies.push_back(std::move(copy));
   return DiskVerdict::Write;
 }

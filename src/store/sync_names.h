@@ -32,7 +32,8 @@ std::vector<std::string> noteFiles(const std::string& folder);
 // (relative to the executable's folder) that can hold notes: one listing of
 // each, with the files' stamps.
 void forEachFileStamp(const std::string& dataFolder,
-                      const std::function<void(const std::string& key, const FileStamp& stamp)>& fn);
+                      const std::function<void(const std::string& key,
+                                               const FileStamp& stamp)>& fn);
 
 // Is this file name a sync engine's conflict copy of a note:
 // "<name>.sync-conflict-<yyyymmdd>-<hhmmss>-<device>[.ext]", or

@@ -36,7 +36,8 @@ void followOpenNote(const std::string& key) {
   App& a = app();
   IndexEntry* e = a.index.findByKey(key);
   const std::string shown = windowText(a.noteEditor);
-  const bool untouched = e && e->status == EntryStatus::Clean && e->bodyLoaded && shown == e->body;
+  const bool untouched =
+      e && e->status == EntryStatus::Clean && e->bodyLoaded && shown == e->body;
   if (!untouched) {
     // The index is not told: the save must still see the file as changed.
     if (!e) return;
@@ -59,7 +60,8 @@ void followOpenNote(const std::string& key) {
       SendMessageA(a.noteEditor, EM_SETSEL, static_cast<WPARAM>(at), at);
       SendMessageA(a.noteEditor, EM_SCROLLCARET, 0, 0);
       // The keyword box stores with the note: it must not put the old keyword back.
-      if (windowText(a.keywordBox) == oldKeyword) SetWindowTextA(a.keywordBox, std::string(e->keyword()).c_str());
+      if (windowText(a.keywordBox) == oldKeyword)
+        SetWindowTextA(a.keywordBox, std::string(e->keyword()).c_str());
       setStatus(StatusPart::Message, "ほかで変更された内容を読み込みました");
       break;
     }
