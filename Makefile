@@ -58,7 +58,6 @@ crash-test: host win
 # The sync test at length: two homes whose data folders two Syncthing
 # instances keep in step, each program in its own Wine prefix; notes made,
 # edited and deleted on both sides, also notes that came from the other side.
-# `make test` runs a short round of it.
 sync-test: win
 	@TAV_SYNC_FULL=1 scripts/with-wine \
 	  bash tests/e2e/sync.sh $(WIN)/src/app/Tavolin.exe $(WIN)/tests/e2e/tavctl.exe
