@@ -19,6 +19,17 @@ std::string note(const std::string& keyword, const std::string& body, int caret 
   return tav::composeNoteFile(keyword, static_cast<unsigned>(caret), false, body);
 }
 
+// A folder with the one note "表/1" (keyword 予定), loaded and the note read
+// as the editor reads it; what the editor was given.
+std::string readOneNote(const tavtest::DataFolder& d, KeywordIndex& idx, const std::string& body) {
+  d.writeIndex("表/1,0,0,0,予定\n");
+  d.writeNote("表/1", note("予定", body));
+  idx.load(d.name());
+  const std::string* shown = nullptr;
+  EXPECT_TRUE(idx.fetchNote("表/1", &shown, nullptr, nullptr));
+  return shown ? *shown : std::string();
+}
+
 std::vector<std::string> listedKeys(const std::string& indexText) {
   std::vector<std::string> keys;
   for (std::size_t p = 0; p < indexText.size();) {
@@ -55,12 +66,8 @@ TEST(SharedFolder, SaveKeepsEveryChangedVersionAndMarksTheOtherOne) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     tavtest::DataFolder d;
-    d.writeIndex("表/1,0,0,0,予定\n");
-    d.writeNote("表/1", note("予定", "元の本文"));
     KeywordIndex idx;
-    idx.load(d.name());
-    const std::string* body = nullptr;
-    ASSERT_TRUE(idx.fetchNote("表/1", &body, nullptr, nullptr));
+    ASSERT_EQ("元の本文", readOneNote(d, idx, "元の本文"));
     if (c.here == Edit) idx.storeNote("ここの表", "予定", "表/1", 0, false);
     if (c.here == Same) {  // changed and changed back: Dirty, as read
       idx.storeNote("元の本文", "予定変更", "表/1", 0, false);
@@ -166,13 +173,9 @@ TEST(SharedFolder, ANewFilterWordSeesTheNoteAsItsFileNowIs) {
 // file; storing that text unchanged must not write it back over the file.
 TEST(SharedFolder, AnEditorsUnchangedTextNeverWritesOverANewerFile) {
   tavtest::DataFolder d;
-  d.writeIndex("表/1,0,0,0,予定\n");
-  d.writeNote("表/1", note("予定", "古いソ"));
   KeywordIndex idx;
-  idx.load(d.name());
-  const std::string* shown = nullptr;
-  ASSERT_TRUE(idx.fetchNote("表/1", &shown, nullptr, nullptr));
-  const std::string editor = *shown;
+  const std::string editor = readOneNote(d, idx, "古いソ");
+  ASSERT_EQ("古いソ", editor);
   d.writeNote("表/1", note("予定", "新しい表の本文"));
   std::vector<std::string> rows;
   ASSERT_EQ(idx.collectMatches("", rows, "新しい", KeywordIndex::kAnyCheck), 1u);
