@@ -287,6 +287,8 @@ seed default/202612010900020000 消すB Bで消す表
 seed default/202612010900030000 直すB Bで直す能
 [ "$FULL" = 1 ] && seed default/202612010900040000 両方二 二度目の両方ソ
 side_ready A; side_ready B
+# Keys go to the display's focused window: each side must have a display of its own.
+[ "${DISP[A]}" != "${DISP[B]}" ] || { fail "both sides were given the display ${DISP[A]}"; finish; }
 st_up
 wait_in_step "A's notes reached B" || finish
 
