@@ -780,7 +780,10 @@ void KeywordIndex::forEachListedMatch(std::string_view query, std::string_view g
         stopped = true;
         return;
       }
-      if (!e->bodyContainsAll(grep, folder_)) return;
+      const bool held = e->bodyLoaded || !filterBody;
+      if (held ? !e->bodyContainsAll(grep, folder_)
+               : !e->bodyContainsAll(grep, filterBody(e->key())))
+        return;
     }
     fn(i, e);
   });

@@ -17,6 +17,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <string_view>
@@ -172,6 +174,10 @@ class KeywordIndex {
   // as it comes (takeNoteFromDisk): bodies in memory are current, and a body
   // filter need not list the files' stamps.
   bool bodiesFollowDisk = false;
+  // Where the body filter takes the body of a note not in memory, while the
+  // watch keeps such bodies current (a cache of the files' texts), instead
+  // of opening each file. Null: the file. Nothing returned: unreadable.
+  std::function<std::optional<std::string_view>(std::string_view key)> filterBody;
 
   // Where every change is journaled before it is made (none when null); load
   // applies a journal it finds, a successful save removes it.

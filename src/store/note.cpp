@@ -353,8 +353,14 @@ bool IndexEntry::bodyContainsAll(std::string_view grep, std::string_view folder)
   if (grep.empty()) return true;
   if (containsText(record, kNoGrep, true)) return false;
   const std::string* b = loadBody(folder);
-  if (!b) return false;
-  return allWords(grep, ",", [&](std::string_view word) { return containsText(*b, word, false); });
+  return bodyContainsAll(grep, b ? std::optional<std::string_view>(*b) : std::nullopt);
+}
+
+bool IndexEntry::bodyContainsAll(std::string_view grep,
+                                 std::optional<std::string_view> body) const {
+  if (grep.empty()) return true;
+  if (!body || containsText(record, kNoGrep, true)) return false;
+  return allWords(grep, ",", [&](std::string_view word) { return containsText(*body, word, false); });
 }
 
 }  // namespace tav

@@ -182,6 +182,8 @@ struct IndexEntry {
   // Every word of grep (split at ",") occurs in the body, case-folded. An empty
   // grep matches; a record holding "nogrep" or an unreadable body does not.
   bool bodyContainsAll(std::string_view grep, std::string_view folder);
+  // The same for a body held elsewhere (a cache of the file's text).
+  bool bodyContainsAll(std::string_view grep, std::optional<std::string_view> body) const;
 };
 
 }  // namespace tav

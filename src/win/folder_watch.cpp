@@ -13,6 +13,8 @@
 #include "win/edit_control.h"
 #include "win/keyword_list.h"
 #include "win/main_controls.h"
+#include "win/note_windows.h"
+#include "resources/resource.h"
 #include "win/state.h"
 
 namespace tav {
@@ -29,18 +31,36 @@ std::string& watchedFolder() {
   return folder;
 }
 
-// The open note follows its file while the editor holds just what was read:
-// the new text, the caret on the same line. With typing in the editor, only
-// a word in the status bar: the save keeps both versions.
-void followOpenNote(const std::string& key) {
+// Where a note is shown: its body's edit and the field of its keyword (the
+// keyword box for the editor).
+struct NoteView {
+  HWND body;
+  HWND keyword;
+  HWND noteWindow;  // null for the editor
+};
+
+void replaceKeepingLine(HWND edit, const std::string& text) {
+  const LRESULT line = SendMessageA(edit, EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0);
+  SetWindowTextA(edit, text.c_str());
+  LRESULT at = SendMessageA(edit, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+  if (at < 0) at = GetWindowTextLengthA(edit);
+  SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(at), at);
+  SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+}
+
+// A shown note follows its file while it shows just what was read: the new
+// text, the caret on the same line. With typing in it, only a word in the
+// status bar, and the index is not told: the save must still see the file as
+// changed, and keeps both versions.
+void followShownNote(const std::string& key, const NoteView& v) {
   App& a = app();
   IndexEntry* e = a.index.findByKey(key);
-  const std::string shown = windowText(a.noteEditor);
-  const bool untouched =
-      e && e->status == EntryStatus::Clean && e->bodyLoaded && shown == e->body;
+  if (!e) return;
+  const std::string oldKeyword(e->keyword());
+  const bool untouched = e->status == EntryStatus::Clean && e->bodyLoaded &&
+                         windowText(v.body) == e->body &&
+                         (!v.noteWindow || windowText(v.keyword) == oldKeyword);
   if (!untouched) {
-    // The index is not told: the save must still see the file as changed.
-    if (!e) return;
     const std::optional<FileStamp> now = fileStampOf(a.index.pathOf(key));
     if (!now)
       setStatus(StatusPart::Message,
@@ -50,26 +70,26 @@ void followOpenNote(const std::string& key) {
                 "このメモのファイルがほかで変更されました。保存するときは両方の版を残します");
     return;
   }
-  const std::string oldKeyword(e->keyword());
   switch (a.index.takeNoteFromDisk(key)) {
     case KeywordIndex::DiskNews::Changed: {
-      const LRESULT line = SendMessageA(a.noteEditor, EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0);
-      SetWindowTextA(a.noteEditor, e->body.c_str());
-      LRESULT at = SendMessageA(a.noteEditor, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
-      if (at < 0) at = GetWindowTextLengthA(a.noteEditor);
-      SendMessageA(a.noteEditor, EM_SETSEL, static_cast<WPARAM>(at), at);
-      SendMessageA(a.noteEditor, EM_SCROLLCARET, 0, 0);
+      replaceKeepingLine(v.body, e->body);
+      const std::string keyword(e->keyword());
       // The keyword box stores with the note: it must not put the old keyword back.
-      if (windowText(a.keywordBox) == oldKeyword)
-        SetWindowTextA(a.keywordBox, std::string(e->keyword()).c_str());
+      if (v.noteWindow || windowText(v.keyword) == oldKeyword)
+        SetWindowTextA(v.keyword, keyword.c_str());
+      if (v.noteWindow) noteWindowKeywordChanged(key, keyword);
       setStatus(StatusPart::Message, "ほかで変更された内容を読み込みました");
       break;
     }
     case KeywordIndex::DiskNews::Dropped:
-      // Nothing typed here: the note is gone, and storing the editor's text
+      // Nothing typed here: the note is gone, and storing the shown text
       // would bring it back.
-      a.ui.currentKey.clear();
-      SetWindowTextA(a.noteEditor, "");
+      if (v.noteWindow) {
+        blankNoteWindow(v.noteWindow);
+      } else {
+        a.ui.currentKey.clear();
+        SetWindowTextA(v.body, "");
+      }
       setStatus(StatusPart::Message, "このメモのファイルはほかのプログラムで削除されました");
       break;
     default: break;
@@ -78,7 +98,7 @@ void followOpenNote(const std::string& key) {
 
 }  // namespace
 
-void watchDataFolder() {
+void watchDataFolder(std::size_t bufferBytes) {
   App& a = app();
   const std::string folder = exePath(a.settings.dataFolder());
   if (watcher().running() && watchedFolder() == folder) return;
@@ -87,9 +107,16 @@ void watchDataFolder() {
   o.wanted = isWatchedKey;
   o.wake = [] { PostMessageA(app().main, kFolderNewsMessage, 0, 0); };
   o.log = [](const std::string& line) { appendDailyLog(line); };
+  if (bufferBytes) o.bufferBytes = bufferBytes;
   const bool watching = watcher().start(folder, o);
   if (!watching) watchedFolder().clear();
   a.index.bodiesFollowDisk = watching;
+  a.index.filterBody = nullptr;
+  if (watching) {
+    a.index.filterBody = [](std::string_view key) {
+      return app().searchBodies.body(app().index, key);
+    };
+  }
   // The cache is checked against the files while the window starts answering.
   a.searchBodies.openInBackground(a.index);
 }
@@ -98,6 +125,7 @@ void stopWatchingDataFolder() {
   watcher().stop();
   watchedFolder().clear();
   app().index.bodiesFollowDisk = false;
+  app().index.filterBody = nullptr;
 }
 
 void takeFolderNews() {
@@ -121,7 +149,12 @@ void takeFolderNews() {
     if (ev.key.find('/') == std::string::npos) continue;  // "index2.txt": merged at the save
     a.searchBodies.forget(ev.key);
     if (ev.key == a.ui.currentKey) {
-      followOpenNote(ev.key);
+      followShownNote(ev.key, {a.noteEditor, a.keywordBox, nullptr});
+      listChanged = true;
+      continue;
+    }
+    if (HWND w = noteWindowShowing(ev.key)) {
+      followShownNote(ev.key, {GetDlgItem(w, IDC_NOTEWIN_BODY), GetDlgItem(w, IDC_NOTEWIN_KEYWORD), w});
       listChanged = true;
       continue;
     }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 namespace tav {
 
 // Posted to the main window by the watcher's thread when news is ready.
@@ -13,8 +15,9 @@ constexpr UINT kFolderNewsMessage = WM_APP + 0x31;
 constexpr UINT_PTR kFolderNewsTimer = 7;
 
 // Watches the data folder the settings name (again, after a switch); once
-// the index is loaded.
-void watchDataFolder();
+// the index is loaded. bufferBytes, when not 0, is the room for the news of
+// one folder between two reads (the tests make it small to lose news).
+void watchDataFolder(std::size_t bufferBytes = 0);
 void stopWatchingDataFolder();
 // Takes what the watcher reported (kFolderNewsMessage, kFolderNewsTimer).
 void takeFolderNews();

@@ -285,12 +285,16 @@ void refillFromIndex() {
   if (grep.empty()) {
     a.index.collectMatchEntries(kw, a.listHits, a.listRuns, grep, checkFilterNow());
   } else {
-    // The first body filter reads the note files. The list may paint
-    // meanwhile, so its rows stay as they are until the end.
+    // With the folder watched, the bodies come from memory and the body
+    // cache, and only the notes the cache lacks are read; without, the first
+    // body filter reads the note files. The list may paint meanwhile, so its
+    // rows stay as they are until the end.
+    if (a.index.filterBody) a.searchBodies.beginWalk(a.index, 0, true);
     BusyWork work("本文で絞り込んでいます", BusyWork::Stop::OnEscape);
     a.index.collectMatchEntries(kw, a.listHits, a.listRuns, grep, checkFilterNow(),
                                 work.progress());
     stopped = work.stopped();
+    if (a.index.filterBody) a.searchBodies.cache().saveIfChanged();
   }
   replaceRows();
   a.listHits.clear();

@@ -257,6 +257,22 @@ void journalNoteWindows() {
 }
 
 const std::vector<HWND>& noteWindowSlots() { return noteSet().slots; }
+
+HWND noteWindowShowing(const std::string& key) {
+  if (key.empty()) return nullptr;
+  for (HWND w : noteSet().slots)
+    if (w && IsWindow(w) && windowText(w) == key) return w;
+  return nullptr;
+}
+
+void noteWindowKeywordChanged(const std::string& key, const std::string& keyword) {
+  updateMatchLine(noteSet().matchLines, key, keyword);
+}
+
+void blankNoteWindow(HWND w) {
+  fill(w, "", "", "");
+  InvalidateRect(w, nullptr, TRUE);
+}
 const std::vector<std::string>& noteMatchLines() { return noteSet().matchLines; }
 long notePageStart() { return noteSet().pageStart; }
 

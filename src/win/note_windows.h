@@ -27,6 +27,12 @@ void closeNoteWindows();
 // The set as it stands: a window or null per slot (empty before the first
 // set), the match lines and the index of the line in slot 0.
 const std::vector<HWND>& noteWindowSlots();
+// The window of the set that shows key's note; null when none does.
+HWND noteWindowShowing(const std::string& key);
+// The note of a window changed its keyword elsewhere: paging back shows it.
+void noteWindowKeywordChanged(const std::string& key, const std::string& keyword);
+// The window's note is gone: it shows nothing and stores nothing.
+void blankNoteWindow(HWND w);
 const std::vector<std::string>& noteMatchLines();
 long notePageStart();
 
