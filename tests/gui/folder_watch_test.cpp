@@ -111,14 +111,7 @@ TEST_F(FolderWatch, NoteWindowsTheBodyFilterAndAFloodFollowTheFolder) {
   // hindrance. (Written a while ago: a young file's body is not cached.)
   close();
   const std::string kept = dir_.path("data\\表\\201101010000000000");
-  {
-    HANDLE h = CreateFileA(kept.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ULARGE_INTEGER t;
-    t.QuadPart = tav::fileClockNow() - 864000000000ull;
-    const FILETIME ft {t.LowPart, t.HighPart};
-    SetFileTime(h, nullptr, nullptr, &ft);
-    CloseHandle(h);
-  }
+  tavtest::ageFile(kept, 600);
   start({});
   SetWindowTextA(a.filterBox, "届いた");
   tav::refreshList();
