@@ -258,6 +258,9 @@ void journalNoteWindows() {
 
 const std::vector<HWND>& noteWindowSlots() { return noteSet().slots; }
 
+const std::vector<std::string>& noteMatchLines() { return noteSet().matchLines; }
+long notePageStart() { return noteSet().pageStart; }
+
 HWND noteWindowShowing(const std::string& key) {
   if (key.empty()) return nullptr;
   for (HWND w : noteSet().slots)
@@ -273,7 +276,5 @@ void blankNoteWindow(HWND w) {
   fill(w, "", "", "");
   InvalidateRect(w, nullptr, TRUE);
 }
-const std::vector<std::string>& noteMatchLines() { return noteSet().matchLines; }
-long notePageStart() { return noteSet().pageStart; }
 
 }  // namespace tav
