@@ -257,7 +257,6 @@ void journalNoteWindows() {
 }
 
 const std::vector<HWND>& noteWindowSlots() { return noteSet().slots; }
-
 const std::vector<std::string>& noteMatchLines() { return noteSet().matchLines; }
 long notePageStart() { return noteSet().pageStart; }
 
