@@ -312,7 +312,7 @@ bool f3Finds(const std::string& key) {
 }
 
 void printLatency(const char* what, const Latency& l) {
-  std::printf("  %-24s from cp's start: median %4.0f ms, worst %4.0f; from the write %4.0f, %4.0f\n",
+  std::printf("  %-24s from cp's start: median %4.0f ms, worst %4.0f; from the write %.0f, %.0f\n",
               what, median(l.fromStart), worst(l.fromStart), median(l.fromWrite),
               worst(l.fromWrite));
 }
