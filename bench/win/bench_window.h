@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "app/app.h"
@@ -28,6 +30,46 @@ inline HWND startMainWindow() {
   tav::loadSettings(a.settings);
   if (!tav::registerClasses(a.instance)) return nullptr;
   return tav::createMainWindow(a.instance);
+}
+
+// Runs a script with /bin/sh from Wine (home is a Windows path, unixHome the
+// same folder as Linux names it); what the script left in $r, nothing when it
+// did not run. Wine's wait for a Unix program ends as soon as the program is
+// started, so the script's last act, the file "out" in home, is waited for.
+inline std::optional<std::string> runShell(const std::string& home, const std::string& unixHome,
+                                           std::string script) {
+  const std::string out = home + "\\out";
+  DeleteFileA(out.c_str());
+  script += "\necho \"$r\" >" + unixHome + "/out.tmp && mv " + unixHome + "/out.tmp " + unixHome +
+            "/out\n";
+  if (!tav::writeWholeFile(home + "\\run.sh", script)) return std::nullopt;
+  std::string cmd = "/bin/sh " + unixHome + "/run.sh";
+  STARTUPINFOA si {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi {};
+  if (!CreateProcessA("Z:\\bin\\sh", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi))
+    return std::nullopt;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  const ULONGLONG t0 = GetTickCount64();
+  std::optional<std::string> r;
+  while (!(r = tav::readWholeFile(out))) {
+    if (GetTickCount64() - t0 > 600000) return std::nullopt;
+    Sleep(5);
+  }
+  return r;
+}
+
+// The ms of a grep command line over the note files, natively: its run as
+// /bin/sh starts it, less the cost of the clock readings around it; -1 when
+// it did not run.
+inline double timeNativeGrep(const std::string& home, const std::string& unixHome,
+                             const std::string& grep) {
+  const std::optional<std::string> ns = runShell(
+      home, unixHome,
+      "a=$(date +%s%N); " + grep + "; b=$(date +%s%N); c=$(date +%s%N); r=$((b - a - (c - b)))");
+  return ns ? std::atof(ns->c_str()) / 1e6 : -1;
 }
 
 }  // namespace benchwin

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "bench_window.h"
 #include "platform/platform.h"
 #include "search/body_cache.h"
 #include "win/control_text.h"
@@ -167,40 +168,16 @@ void makeHome(const std::string& home, const std::string& unixHome, int n) {
     fail("the notes or bodies.dat were not written whole");
 }
 
-// Runs a script with /bin/sh from Wine; what it left in $r. Wine's wait for a
-// Unix program ends as soon as the program is started, so the script's last
-// act, the file "out" in home, is what is waited for.
 std::string runShell(const std::string& home, const std::string& unixHome, std::string script) {
-  const std::string out = home + "\\out";
-  DeleteFileA(out.c_str());
-  script += "\necho \"$r\" >" + unixHome + "/out.tmp && mv " + unixHome + "/out.tmp " + unixHome +
-            "/out\n";
-  if (!writeFile(home + "\\run.sh", script)) fail("cannot write run.sh");
-  std::string cmd = "/bin/sh " + unixHome + "/run.sh";
-  STARTUPINFOA si {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi {};
-  if (!CreateProcessA("Z:\\bin\\sh", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi))
-    fail("cannot start /bin/sh");
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  LARGE_INTEGER t0 = now();
-  std::optional<std::string> r;
-  while (!(r = tav::readWholeFile(out))) {
-    if (msSince(t0) > 600000) fail("/bin/sh did not finish");
-    Sleep(5);
-  }
+  std::optional<std::string> r = benchwin::runShell(home, unixHome, std::move(script));
+  if (!r) fail("/bin/sh did not run");
   return *r;
 }
 
-// grep -rlFi over the note files, natively: its run as /bin/sh starts it,
-// less the cost of the clock readings around it.
 double timeGrep(const std::string& home, const std::string& unixHome, const std::string& grep) {
-  const std::string ns = runShell(
-      home, unixHome,
-      "a=$(date +%s%N); " + grep + "; b=$(date +%s%N); c=$(date +%s%N); r=$((b - a - (c - b)))");
-  return std::atof(ns.c_str()) / 1e6;
+  const double ms = benchwin::timeNativeGrep(home, unixHome, grep);
+  if (ms < 0) fail("grep did not run");
+  return ms;
 }
 
 // What the program does at start: the index loaded, the watch started (and

@@ -19,6 +19,7 @@
 #include "win/keyword_list.h"
 #include "win/state.h"
 #include "testsupport.h"
+#include "bench_window.h"
 
 namespace {
 
@@ -87,25 +88,6 @@ bool makeNotes(const std::string& data) {
     index += std::string(key) + ",0,0,0," + kw + "\n";
   }
   return writeFile(data + "\\index2.txt", index);
-}
-
-// grep -rlFi over the note files, as a Unix program started from Wine; -1
-// when it cannot be started.
-double timeGrep(const std::string& unixData) {
-  std::string cmd = std::string("/usr/bin/grep -rlFi ") + kMissing + " " + unixData;
-  STARTUPINFOA si {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi {};
-  LARGE_INTEGER t0 = now();
-  if (!CreateProcessA("Z:\\usr\\bin\\grep", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &si, &pi)) {
-    return -1;
-  }
-  WaitForSingleObject(pi.hProcess, INFINITE);
-  double ms = msSince(t0);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return ms;
 }
 
 // The floor under Wine: only opening, reading and closing every note file.
@@ -211,7 +193,8 @@ int main() {
       double listing = msSince(t0);
       rechecked.push_back(listing + walk());
     }
-    grep.push_back(timeGrep(unixData));
+    grep.push_back(benchwin::timeNativeGrep(dir, "/tmp/" + name,
+                                            std::string("/usr/bin/grep -rlFi ") + kMissing + " " + unixData + "/f*"));
     reads.push_back(timeReadAll());
     lists.push_back(timeListAll());
   }
