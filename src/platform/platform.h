@@ -51,7 +51,7 @@ void closeOpen(OpenFile f);
 // a fault other than None makes the operation fail as that error would,
 // without doing it (an append writes half its text first, as a disk that
 // fills up midway does). Null in the program.
-enum class FileOp { Read, Create, Write, Flush, Rename, Delete, Append, Truncate, Folder };
+enum class FileOp { Read, Create, Write, Flush, Rename, Delete, Append, Truncate, Folder, Watch };
 enum class FileFault { None, DiskFull, AccessDenied, SharingViolation };
 extern FileFault (*fileOpFault)(FileOp op, const std::string& path);
 inline FileFault injectedFault(FileOp op, const std::string& path) {

@@ -3,6 +3,7 @@
 // thread and the system's watches). Not for users of the watcher.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -13,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/platform.h"
 #include "platform/watcher.h"
 
 namespace tav {
@@ -55,6 +57,8 @@ struct FolderWatcher::Loop {
   std::string pathOf(const std::string& sub) const;
   std::string folder_;  // ends with the separator
   Options opt_;
+  // A folder that is there could not be watched, or its watch failed.
+  std::atomic<bool> deaf_{false};
 
  private:
   struct Pending {
@@ -64,6 +68,10 @@ struct FolderWatcher::Loop {
   void fileEvent(const std::string& key, Raw kind);
   void rescan(const std::string& key, const std::string& why);
   void watchSub(const std::string& sub, bool reportFiles);
+  // openWatch, unless a fault test says the system refused it.
+  bool openWatchOf(const std::string& sub) {
+    return injectedFault(FileOp::Watch, pathOf(sub)) == FileFault::None && openWatch(sub);
+  }
   void unwatchSub(const std::string& sub);
   bool wanted(std::string_view key) const { return !opt_.wanted || opt_.wanted(key); }
   void log(const std::string& line) const {

@@ -34,6 +34,8 @@ void FolderWatcher::stop() {
 
 bool FolderWatcher::running() const { return loop_ != nullptr; }
 
+bool FolderWatcher::hearsEverything() const { return loop_ && !loop_->deaf_; }
+
 void FolderWatcher::expectOwnWrite(std::string_view key) {
   if (loop_) loop_->expectOwnWrite(key);
 }
@@ -63,9 +65,10 @@ std::string Loop::pathOf(const std::string& rel) const {
 
 bool Loop::begin() {
   if (pathKind(pathOf("")) != PathKind::Folder) return false;
-  if (!openWatch("")) {
+  if (!openWatchOf("")) {
     // A network share may not report changes: the owner hears once that it
     // must look for itself. Its sub-folders would fail alike.
+    deaf_ = true;
     rescan("", "cannot watch");
     return true;
   }
@@ -79,8 +82,11 @@ bool Loop::begin() {
 
 void Loop::watchSub(const std::string& sub, bool reportFiles) {
   if (subs_.count(sub)) return;
-  if (!openWatch(sub)) {
-    if (pathKind(pathOf(sub)) == PathKind::Folder) rescan(sub + "/", "cannot watch " + pathOf(sub));
+  if (!openWatchOf(sub)) {
+    if (pathKind(pathOf(sub)) == PathKind::Folder) {
+      deaf_ = true;
+      rescan(sub + "/", "cannot watch " + pathOf(sub));
+    }
     return;
   }
   subs_.insert(sub);
@@ -173,11 +179,13 @@ void Loop::overflow(const std::string& sub) {
 
 void Loop::failed(const std::string& sub, const std::string& why) {
   if (sub.empty()) {
+    deaf_ = true;
     closeWatch("");
     rescan("", "cannot watch (" + why + ")");
     return;
   }
   bool there = pathKind(pathOf(sub)) == PathKind::Folder;
+  if (there) deaf_ = true;
   unwatchSub(sub);
   // A sub-folder deleted under its watch is no failure worth a log line.
   rescan(sub + "/", there ? "cannot watch (" + why + ")" : "");

@@ -72,6 +72,11 @@ class FolderWatcher {
   // folder was deleted meanwhile. Not from within Options::wake.
   void stop();
   bool running() const;
+  // False once a folder that is there could not be watched or its watch
+  // failed (a network share that does not report changes), as against news
+  // lost in a flood: its changes may then go unheard, and the owner must
+  // check the files itself.
+  bool hearsEverything() const;
 
   // The program is about to write this key (a note file or "index2.txt"):
   // its notifications in the next Options::ownWriteMillis are not reported.

@@ -96,6 +96,21 @@ void followShownNote(const std::string& key, const NoteView& v) {
   }
 }
 
+// F3 and the body filter trust the bodies in memory and the cache only while
+// the watch hears every change; a folder it cannot watch (a share) makes them
+// check the files' stamps again, as without a watch.
+void trustTheWatch() {
+  App& a = app();
+  const bool hears = watcher().running() && watcher().hearsEverything();
+  a.index.bodiesFollowDisk = hears;
+  a.index.filterBody = nullptr;
+  if (hears) {
+    a.index.filterBody = [](std::string_view key) {
+      return app().searchBodies.body(app().index, key);
+    };
+  }
+}
+
 }  // namespace
 
 void watchDataFolder(std::size_t bufferBytes) {
@@ -110,13 +125,7 @@ void watchDataFolder(std::size_t bufferBytes) {
   if (bufferBytes) o.bufferBytes = bufferBytes;
   const bool watching = watcher().start(folder, o);
   if (!watching) watchedFolder().clear();
-  a.index.bodiesFollowDisk = watching;
-  a.index.filterBody = nullptr;
-  if (watching) {
-    a.index.filterBody = [](std::string_view key) {
-      return app().searchBodies.body(app().index, key);
-    };
-  }
+  trustTheWatch();
   // The cache is checked against the files while the window starts answering.
   a.searchBodies.openInBackground(a.index);
 }
@@ -140,6 +149,7 @@ void takeFolderNews() {
   for (const FolderEvent& ev : watcher().takeEvents()) {
     if (ev.kind == FolderEvent::Kind::Rescan) {
       // News was lost: the files are listed again, here and at the next walk.
+      trustTheWatch();
       a.index.reconcileWithDisk();
       a.index.dropChangedBodies();
       a.searchBodies.relist();

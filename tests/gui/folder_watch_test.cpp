@@ -141,4 +141,27 @@ TEST_F(FolderWatch, NoteWindowsTheBodyFilterAndAFloodFollowTheFolder) {
   EXPECT_NE(std::string::npos, file("data\\index2.txt").find("果物表 (競合コピー"));
 }
 
+// A folder the watch cannot hear (a share that reports nothing): the body
+// filter checks the files as without a watch, and finds what another
+// program wrote.
+TEST_F(FolderWatch, AFolderTheWatchCannotHearIsCheckedAsWithoutAWatch) {
+  start({{"表/201101010000000000", "予定ソ", 0, false, "一行目"}});
+  tavtest::FaultyFiles faults;
+  faults.fail(tav::FileOp::Watch, "data", tav::FileFault::AccessDenied);
+  tav::stopWatchingDataFolder();
+  tav::watchDataFolder();
+  tavgui::pumpFor(800);  // the news that the folder must be listed again
+  tav::App& a = app();
+  auto filtered = [&](const char* word) {
+    SetWindowTextA(a.keywordBox, "予定");
+    SetWindowTextA(a.filterBox, word);
+    tav::refreshList();
+    return tavgui::listRows().size();
+  };
+  ASSERT_EQ(2u, filtered("一行目"));  // the body is in memory now
+  writeElsewhere("表\\201101010000000000", "予定ソ", "届いた二行目");
+  tavgui::pumpFor(800);
+  EXPECT_EQ(2u, filtered("届いた")) << "the filter searched the body read before";
+}
+
 }  // namespace
