@@ -32,6 +32,22 @@ inline HWND startMainWindow() {
   return tav::createMainWindow(a.instance);
 }
 
+// Writes a file dated a day back, as notes written earlier are.
+inline bool writeDatedFile(const std::string& path, const std::string& text) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD done = 0;
+  bool ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
+            done == text.size();
+  ULARGE_INTEGER t;
+  t.QuadPart = tav::fileClockNow() - 864000000000ull;
+  FILETIME ft {t.LowPart, t.HighPart};
+  ok = SetFileTime(h, nullptr, nullptr, &ft) && ok;
+  CloseHandle(h);
+  return ok;
+}
+
 // Runs a script with /bin/sh from Wine (home is a Windows path, unixHome the
 // same folder as Linux names it); what the script left in $r, nothing when it
 // did not run. Wine's wait for a Unix program ends as soon as the program is

@@ -116,22 +116,6 @@ std::string noteText(const std::string& keyword, const std::string& body) {
   return "<k>" + keyword + ",</k><f>0</f><c>0</c><n>" + body + "</n>";
 }
 
-// Writes a file dated a day back, as notes written earlier are.
-bool writeFile(const std::string& path, const std::string& text) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD done = 0;
-  bool ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
-            done == text.size();
-  ULARGE_INTEGER t;
-  t.QuadPart = tav::fileClockNow() - 864000000000ull;
-  FILETIME ft {t.LowPart, t.HighPart};
-  ok = SetFileTime(h, nullptr, nullptr, &ft) && ok;
-  CloseHandle(h);
-  return ok;
-}
-
 std::string runShell(const std::string& home, const std::string& unixHome, std::string script);
 
 // A home folder (as Tavolin.exe's folder) with n notes in "data" and the
@@ -159,7 +143,8 @@ void makeHome(const std::string& home, const std::string& unixHome, int n) {
   // In key order, one run of rows per sub-folder, as the list shows them.
   for (int f = 0; f < kFolders; ++f)
     for (int i = f; i < n; i += kFolders) index += keyOf(i) + ",0,0,0," + keywordOf(i) + "\n";
-  if (!writeFile(home + "\\data\\index2.txt", index)) fail("cannot write index2.txt");
+  if (!benchwin::writeDatedFile(home + "\\data\\index2.txt", index))
+    fail("cannot write index2.txt");
   tav::setExeDir(home + "\\");
   tav::BodyCache cache;
   cache.open("data");
@@ -241,7 +226,7 @@ struct Latency {
 
 void changeBy(const std::string& unixHome, const std::string& stage, const std::string& key,
               const std::string& text, Latency& out, bool (*shown)(const std::string&)) {
-  if (!writeFile(stage, text)) fail("cannot write the staging file");
+  if (!benchwin::writeDatedFile(stage, text)) fail("cannot write the staging file");
   std::string cmd = "/bin/cp " + unixHome + "/stage.txt " + unixHome + "/data/" + key;
   STARTUPINFOA si {};
   si.cb = sizeof si;

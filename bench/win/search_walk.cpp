@@ -50,22 +50,6 @@ void pump() {
   }
 }
 
-// Writes a file dated a day back, as notes written earlier are.
-bool writeFile(const std::string& path, const std::string& text) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD done = 0;
-  bool ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
-            done == text.size();
-  ULARGE_INTEGER t;
-  t.QuadPart = tav::fileClockNow() - 864000000000ull;
-  FILETIME ft {t.LowPart, t.HighPart};
-  ok = SetFileTime(h, nullptr, nullptr, &ft) && ok;
-  CloseHandle(h);
-  return ok;
-}
-
 // 10 sub-folders of 1,000 notes of about 600 bytes of Japanese and ASCII
 // text each; every keyword holds "k", so that query lists them all.
 bool makeNotes(const std::string& data) {
@@ -85,10 +69,10 @@ bool makeNotes(const std::string& data) {
       body += "\r\n";
     }
     std::string file = std::string("<k>") + kw + ",</k><f>0</f><c>0</c><n>" + body + "</n>";
-    if (!writeFile(data + "\\" + key, file)) return false;
+    if (!benchwin::writeDatedFile(data + "\\" + key, file)) return false;
     index += std::string(key) + ",0,0,0," + kw + "\n";
   }
-  return writeFile(data + "\\index2.txt", index);
+  return benchwin::writeDatedFile(data + "\\index2.txt", index);
 }
 
 // The floor under Wine: only opening, reading and closing every note file.
@@ -197,8 +181,9 @@ int main() {
       double listing = msSince(t0);
       rechecked.push_back(listing + walk());
     }
-    grep.push_back(benchwin::timeNativeGrep(dir, "/tmp/" + name,
-                                            std::string("/usr/bin/grep -rlFi ") + kMissing + " " + unixData + "/f*"));
+    const std::string grepLine =
+        std::string("/usr/bin/grep -rlFi ") + kMissing + " " + unixData + "/f*";
+    grep.push_back(benchwin::timeNativeGrep(dir, "/tmp/" + name, grepLine));
     reads.push_back(timeReadAll());
     lists.push_back(timeListAll());
   }

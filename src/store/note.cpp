@@ -360,7 +360,8 @@ bool IndexEntry::bodyContainsAll(std::string_view grep,
                                  std::optional<std::string_view> body) const {
   if (grep.empty()) return true;
   if (!body || containsText(record, kNoGrep, true)) return false;
-  return allWords(grep, ",", [&](std::string_view word) { return containsText(*body, word, false); });
+  return allWords(grep, ",",
+                  [&](std::string_view word) { return containsText(*body, word, false); });
 }
 
 }  // namespace tav

@@ -164,7 +164,8 @@ void takeFolderNews() {
       continue;
     }
     if (HWND w = noteWindowShowing(ev.key)) {
-      followShownNote(ev.key, {GetDlgItem(w, IDC_NOTEWIN_BODY), GetDlgItem(w, IDC_NOTEWIN_KEYWORD), w});
+      followShownNote(ev.key,
+                      {GetDlgItem(w, IDC_NOTEWIN_BODY), GetDlgItem(w, IDC_NOTEWIN_KEYWORD), w});
       listChanged = true;
       continue;
     }

@@ -90,7 +90,8 @@ TEST_F(FolderWatch, NoteWindowsTheBodyFilterAndAFloodFollowTheFolder) {
   }
   ASSERT_EQ(2u, tav::noteWindowSlots().size());
   auto bodyOf = [](const char* k) {
-    return GetDlgItem(tav::noteWindowShowing(std::string("表/20110101000000000") + k), IDC_NOTEWIN_BODY);
+    const std::string key = std::string("表/20110101000000000") + k;
+    return GetDlgItem(tav::noteWindowShowing(key), IDC_NOTEWIN_BODY);
   };
   HWND untouched = bodyOf("0"), typed = bodyOf("1");
   ASSERT_TRUE(untouched && typed);
@@ -131,10 +132,12 @@ TEST_F(FolderWatch, NoteWindowsTheBodyFilterAndAFloodFollowTheFolder) {
   tav::refreshList();
   constexpr int kFlood = 1500;
   for (int i = 0; i < kFlood; ++i)
-    writeElsewhere("表\\2011010200" + std::to_string(10000000 + i), "洪水" + std::to_string(i), "水");
+    writeElsewhere("表\\2011010200" + std::to_string(10000000 + i), "洪水" + std::to_string(i),
+                   "水");
   EXPECT_TRUE(within([] { return tavgui::listRows().size() == kFlood + 1; }))
       << tavgui::listRows().size() << " rows";
-  EXPECT_NE(std::string::npos, file("tavolinlog\\" + tav::dateStamp(true) + ".log").find("listed again"))
+  const std::string log = file("tavolinlog\\" + tav::dateStamp(true) + ".log");
+  EXPECT_NE(std::string::npos, log.find("listed again"))
       << "no news was lost";
   close();
   EXPECT_EQ(mine, tav::noteBodyOf(file("data\\表\\201101010000000001")));
