@@ -23,6 +23,28 @@ inline std::string makeHome(const char* name) {
   return dir;
 }
 
+inline LARGE_INTEGER now() {
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t;
+}
+
+inline double msSince(const LARGE_INTEGER& t0) {
+  LARGE_INTEGER f, t1;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&t1);
+  return 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// Dispatches every message waiting for this thread.
+inline void pump() {
+  MSG m;
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
+}
+
 // The main window as the program starts it; null on failure.
 inline HWND startMainWindow() {
   tav::App& a = tav::app();

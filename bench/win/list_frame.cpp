@@ -28,6 +28,9 @@
 
 namespace {
 
+using benchwin::now;
+using benchwin::pump;
+
 constexpr int kNotes = 100000;
 constexpr int kFolders = 100;
 constexpr int kRepeats = 30;
@@ -37,12 +40,6 @@ constexpr int kWidth = 1000, kHeight = 800;
 LARGE_INTEGER refreshedAt;
 void stampRefresh() { QueryPerformanceCounter(&refreshedAt); }
 
-LARGE_INTEGER now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t;
-}
-
 double msBetween(const LARGE_INTEGER& a, const LARGE_INTEGER& b) {
   static LARGE_INTEGER freq = [] {
     LARGE_INTEGER f;
@@ -51,14 +48,6 @@ double msBetween(const LARGE_INTEGER& a, const LARGE_INTEGER& b) {
   }();
   return 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) /
          static_cast<double>(freq.QuadPart);
-}
-
-void pump() {
-  MSG m;
-  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&m);
-    DispatchMessageA(&m);
-  }
 }
 
 void removeTree(const std::string& dir) {

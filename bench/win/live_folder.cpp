@@ -34,6 +34,10 @@
 
 namespace {
 
+using benchwin::msSince;
+using benchwin::now;
+using benchwin::pump;
+
 constexpr int kSmall = 10000;
 constexpr int kLarge = 100000;
 constexpr int kFolders = 10;
@@ -41,27 +45,6 @@ constexpr int kRepeats = 5;
 constexpr int kChanges = 20;
 const char* const kMissing = "qzqzq";
 const char* const kFilterWord = "表計算";  // in one note of 100
-
-LARGE_INTEGER now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t;
-}
-
-double msSince(const LARGE_INTEGER& t0) {
-  LARGE_INTEGER f, t1;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t1);
-  return 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-void pump() {
-  MSG m;
-  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&m);
-    DispatchMessageA(&m);
-  }
-}
 
 // Pumps messages until ms have passed since t0.
 void pumpUntil(const LARGE_INTEGER& t0, double ms) {

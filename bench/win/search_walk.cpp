@@ -24,31 +24,14 @@
 
 namespace {
 
+using benchwin::msSince;
+using benchwin::now;
+using benchwin::pump;
+
 constexpr int kNotes = 10000;
 constexpr int kFolders = 10;
 constexpr int kRepeats = 5;
 const char* const kMissing = "qzqzq";
-
-double msSince(const LARGE_INTEGER& t0) {
-  LARGE_INTEGER f, t1;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t1);
-  return 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-LARGE_INTEGER now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t;
-}
-
-void pump() {
-  MSG m;
-  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&m);
-    DispatchMessageA(&m);
-  }
-}
 
 // 10 sub-folders of 1,000 notes of about 600 bytes of Japanese and ASCII
 // text each; every keyword holds "k", so that query lists them all.
